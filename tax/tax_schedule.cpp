@@ -1,0 +1,43 @@
+#include <cfloat>
+#include <limits>
+#include <tax/tax_schedule.hpp>
+
+// Every operation below must round to binary64 on its own. x87 arithmetic
+// keeps wider intermediates, so refuse to build for it at all.
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0
+#error "tax_schedule.cpp needs FLT_EVAL_METHOD == 0 (on 32-bit x86: -msse2 -mfpmath=sse)"
+#endif
+
+namespace tax {
+
+// The base amounts are stored, not summed at run time, so that each one is
+// the exact figure of the published schedule.
+const std::array<bracket, 6> rate_schedule{{
+    {0.0, 8025.0, 0.10, 0.0},
+    {8025.0, 32550.0, 0.15, 802.5},
+    {32550.0, 78850.0, 0.25, 4481.25},
+    {78850.0, 164550.0, 0.28, 16056.25},
+    {164550.0, 357700.0, 0.33, 40052.25},
+    {357700.0, std::numeric_limits<double>::infinity(), 0.35, 103791.75},
+}};
+
+double compute_tax(double income) {
+  if (income <= 0.0) {
+    return 0.0;  // also for -0.0 and -inf: the tax is never negative
+  }
+  const bracket& first = rate_schedule.front();
+  if (income <= first.upper_bound) {
+    return income * first.rate;
+  }
+  // Lowest bracket first, inclusive bounds. NaN fails every test and so
+  // lands in the top bracket, which turns it into a NaN tax.
+  auto row = rate_schedule.begin() + 1;
+  while (row != rate_schedule.end() - 1 && !(income <= row->upper_bound)) {
+    ++row;
+  }
+  const double above = income - row->lower_bound;
+  const double marginal = above * row->rate;
+  return marginal + row->base_tax;
+}
+
+}  // namespace tax
