@@ -4,7 +4,7 @@
 
 // Every operation below must round to binary64 on its own. x87 arithmetic
 // keeps wider intermediates, so refuse to build for it at all.
-#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0 && !defined(TAX2008_NO_FP_GUARDS)
 #error "tax_schedule.cpp needs FLT_EVAL_METHOD == 0 (on 32-bit x86: -msse2 -mfpmath=sse)"
 #endif
 

@@ -1,0 +1,16 @@
+# Shared by the toolchain files beside it, for Debian's cross compilers: the
+# including file sets CMAKE_SYSTEM_NAME, CMAKE_SYSTEM_PROCESSOR, tax2008_triple
+# and, where this machine can run the target's code, tax2008_emulator.
+set(CMAKE_C_COMPILER ${tax2008_triple}-gcc)
+set(CMAKE_CXX_COMPILER ${tax2008_triple}-g++)
+set(CMAKE_FIND_ROOT_PATH /usr/${tax2008_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Static executables: qemu-user runs them without a sysroot, and Windows needs
+# no DLL beside them.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+if(tax2008_emulator)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${tax2008_emulator})
+endif()

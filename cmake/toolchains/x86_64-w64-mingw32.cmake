@@ -1,0 +1,5 @@
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+set(tax2008_triple x86_64-w64-mingw32)
+set(tax2008_emulator /usr/lib/wine/wine64)
+include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)

@@ -1,0 +1,41 @@
+// Recomputes the golden file on targets where GoogleTest is not available:
+// reads its rows on standard input and writes each one again with this
+// build's own result bits and printed amount. Any NaN is written as the one
+// NaN of the file, since NaN compares as NaN whatever its payload.
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <tax/tax_schedule.hpp>
+
+int main() {
+  std::ios_base::sync_with_stdio(false);
+  std::string line;
+  std::ostringstream amount;
+  amount.setf(std::ios_base::fixed);
+  amount.setf(std::ios_base::showpoint);
+  amount.precision(2);
+  while (std::getline(std::cin, line)) {
+    if (line.empty() || line[0] == '#') {
+      continue;
+    }
+    const std::uint64_t income_bits = std::stoull(line.substr(0, 16), nullptr, 16);
+    double income;
+    std::memcpy(&income, &income_bits, sizeof income);
+    const double tax = tax::compute_tax(income);
+    std::uint64_t tax_bits = 0x7ff8000000000000;
+    if (!std::isnan(tax)) {
+      std::memcpy(&tax_bits, &tax, sizeof tax_bits);
+    }
+    amount.str("");
+    amount << tax;
+    char hex[40];
+    std::snprintf(hex, sizeof hex, "%016llx %016llx ", static_cast<unsigned long long>(income_bits),
+                  static_cast<unsigned long long>(tax_bits));
+    std::cout << hex << (std::isnan(tax) ? "nan" : amount.str()) << '\n';
+  }
+  return std::cout.flush() ? 0 : 1;
+}
