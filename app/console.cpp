@@ -1,15 +1,25 @@
 #include "console.hpp"
 
 #include <istream>
+#include <iterator>
 #include <limits>
 #include <locale>
 #include <ostream>
-#include <sstream>
+#include <streambuf>
 #include <string>
 #include <tax/tax_schedule.hpp>
 
 namespace console {
 namespace {
+
+// White space as the C locale has it, which is what the extraction skips.
+bool is_space(std::istream::int_type c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Reads a string's characters.
+class text_buffer : public std::streambuf {
+ public:
+  explicit text_buffer(std::string& text) { setg(&text[0], &text[0], &text[0] + text.size()); }
+};
 
 const char prompt[] = "Please enter your 2008 taxable income: ";
 const char result_lead_in[] = "\nYour 2008 tax is: $";
@@ -27,10 +37,6 @@ reading read_income(std::istream& in) {
     return {0.0, "no income was entered"};
   }
   using traits = std::istream::traits_type;
-  const auto& ctype = std::use_facet<std::ctype<char>>(std::locale::classic());
-  const auto is_space = [&ctype](traits::int_type c) {
-    return ctype.is(std::ctype_base::space, traits::to_char_type(c));
-  };
   std::streambuf& buf = *in.rdbuf();
   const auto eof = traits::eof();
   auto c = buf.sgetc();
@@ -52,11 +58,15 @@ reading read_income(std::istream& in) {
     return {0.0, "no income was entered"};
   }
 
-  std::istringstream number(text);
-  number.imbue(std::locale::classic());
+  // The extraction that `in >> income` performs, run over the text alone: the
+  // stream's own number parser, with the stream's flags and locale.
+  text_buffer number(text);
+  std::ios_base::iostate state = std::ios_base::goodbit;
   double income = 0.0;
-  number >> income;
-  if (number.fail()) {
+  std::use_facet<std::num_get<char>>(in.getloc())
+      .get(std::istreambuf_iterator<char>(&number), std::istreambuf_iterator<char>(), in, state,
+           income);
+  if ((state & std::ios_base::failbit) != 0) {
     // On overflow the extraction fails but stores the largest double.
     if (income == std::numeric_limits<double>::max() ||
         income == std::numeric_limits<double>::lowest()) {
@@ -64,7 +74,7 @@ reading read_income(std::istream& in) {
     }
     return {0.0, "the income is not a number"};
   }
-  if (!number.eof()) {
+  if ((state & std::ios_base::eofbit) == 0) {
     return {0.0, "the number runs into other characters"};  // "50,000", "12abc"
   }
   return {income, nullptr};

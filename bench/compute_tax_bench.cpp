@@ -1,0 +1,29 @@
+// Nanoseconds per compute_tax call, on random cent-valued incomes spread over
+// every bracket (a fixed income would let the branch predictor learn it).
+#include <benchmark/benchmark.h>
+#include <tax/tax_schedule.hpp>
+
+#include <cstddef>
+#include <random>
+#include <vector>
+
+namespace {
+
+void compute_tax_random_incomes(benchmark::State& state) {
+  std::mt19937_64 random(2008);
+  std::uniform_int_distribution<long> cents(0, 50000000);
+  std::vector<double> incomes(4096);
+  for (double& income : incomes) {
+    income = static_cast<double>(cents(random)) / 100.0;
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(tax::compute_tax(incomes[i]));
+    i = (i + 1) % incomes.size();
+  }
+}
+BENCHMARK(compute_tax_random_incomes);
+
+}  // namespace
+
+BENCHMARK_MAIN();
