@@ -18,7 +18,9 @@ bool is_space(std::istream::int_type c) { return c == ' ' || (c >= '\t' && c <= 
 // Reads a string's characters.
 class text_buffer : public std::streambuf {
  public:
-  explicit text_buffer(std::string& text) { setg(&text[0], &text[0], &text[0] + text.size()); }
+  explicit text_buffer(std::string& text) {
+    setg(text.data(), text.data(), text.data() + text.size());
+  }
 };
 
 const char prompt[] = "Please enter your 2008 taxable income: ";

@@ -2,11 +2,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -33,6 +33,7 @@ void expect_error_line(const std::string& err) {
 
 struct console_case {
   std::string name;
+  // cppcheck-suppress unusedStructMember
   std::string input;
   std::string amount;  // "refused" when the input holds no valid income
 };
@@ -143,13 +144,14 @@ TEST(Console, TerminalSession) {
   ASSERT_GE(master, 0);
   ASSERT_EQ(grantpt(master), 0);
   ASSERT_EQ(unlockpt(master), 0);
-  const std::string terminal = ptsname(master);
+  char terminal[64] = {};
+  ASSERT_EQ(ptsname_r(master, terminal, sizeof terminal), 0);
 
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     setsid();
-    const int slave = open(terminal.c_str(), O_RDWR);
+    const int slave = open(terminal, O_RDWR);
     for (int fd = 0; fd < 3; ++fd) {
       dup2(slave, fd);
     }

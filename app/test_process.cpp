@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -18,6 +18,15 @@ namespace {
 void check(bool ok, const char* what) {
   if (!ok) {
     throw std::runtime_error(std::string(what) + " failed: errno " + std::to_string(errno));
+  }
+}
+
+// Makes `fd` refer to what `opened` does. When `fd` was closed on purpose,
+// open() may have returned `fd` itself.
+void replace_descriptor(int fd, int opened) {
+  dup2(opened, fd);
+  if (opened != fd) {
+    close(opened);
   }
 }
 
@@ -32,10 +41,10 @@ void set_up_descriptor(int fd, stream_setup setup, int pipe_end) {
       close(fd);
       break;
     case stream_setup::dev_full:
-      dup2(open("/dev/full", O_WRONLY), fd);
+      replace_descriptor(fd, open("/dev/full", O_WRONLY));
       break;
     case stream_setup::directory:
-      dup2(open("/", O_RDONLY | O_DIRECTORY), fd);
+      replace_descriptor(fd, open("/", O_RDONLY | O_DIRECTORY));
       break;
   }
 }
@@ -44,10 +53,12 @@ void set_up_descriptor(int fd, stream_setup setup, int pipe_end) {
 
 child_result run_program(const std::string& program, const std::string& input,
                          const child_options& options) {
-  int in[2], out[2], err[2];
+  int in[2];
+  int out[2];
+  int err[2];
   check(pipe(in) == 0 && pipe(out) == 0 && pipe(err) == 0, "pipe");
   // A child that stops reading must not kill the test with SIGPIPE.
-  signal(SIGPIPE, SIG_IGN);
+  (void)std::signal(SIGPIPE, SIG_IGN);
 
   const pid_t pid = fork();
   check(pid >= 0, "fork");
@@ -61,7 +72,7 @@ child_result run_program(const std::string& program, const std::string& input,
     for (const std::string& setting : options.environment) {
       putenv(const_cast<char*>(setting.c_str()));
     }
-    signal(SIGPIPE, SIG_DFL);
+    (void)std::signal(SIGPIPE, SIG_DFL);
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -70,9 +81,25 @@ child_result run_program(const std::string& program, const std::string& input,
   close(err[1]);
 
   child_result result;
-  std::size_t written = 0;
+  // What is still to send: `repeat` copies of the input, then the tail.
+  std::size_t copies_left = input.empty() ? 0 : options.repeat;
+  const std::string* sending = copies_left > 0 ? &input : &options.tail;
+  std::size_t offset = 0;
+  const auto next_piece = [&] {
+    offset = 0;
+    if (copies_left > 1) {
+      --copies_left;
+      return true;
+    }
+    copies_left = 0;
+    if (sending != &options.tail && !options.tail.empty()) {
+      sending = &options.tail;
+      return true;
+    }
+    return false;
+  };
   int to_child = in[1];
-  if (input.empty()) {
+  if (sending->empty()) {
     close(to_child);
     to_child = -1;
   }
@@ -93,13 +120,13 @@ child_result run_program(const std::string& program, const std::string& input,
       }
     }
     if (fds[2].fd >= 0 && fds[2].revents != 0) {
-      const ssize_t n = write(fds[2].fd, input.data() + written,
-                              std::min<std::size_t>(input.size() - written, 65536));
+      const ssize_t n = write(fds[2].fd, sending->data() + offset,
+                              std::min<std::size_t>(sending->size() - offset, 65536));
       if (n > 0) {
-        written += static_cast<std::size_t>(n);
+        offset += static_cast<std::size_t>(n);
       }
-      if (n <= 0 || written == input.size()) {  // done, or the child closed its end
-        close(fds[2].fd);
+      if (n <= 0 || (offset == sending->size() && !next_piece())) {
+        close(fds[2].fd);  // all sent, or the child closed its end
         fds[2].fd = -1;
       }
     }

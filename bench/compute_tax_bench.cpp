@@ -1,10 +1,11 @@
 // Nanoseconds per compute_tax call, on random cent-valued incomes spread over
 // every bracket (a fixed income would let the branch predictor learn it).
 #include <benchmark/benchmark.h>
-#include <tax/tax_schedule.hpp>
 
+#include <algorithm>
 #include <cstddef>
 #include <random>
+#include <tax/tax_schedule.hpp>
 #include <vector>
 
 namespace {
@@ -13,9 +14,8 @@ void compute_tax_random_incomes(benchmark::State& state) {
   std::mt19937_64 random(2008);
   std::uniform_int_distribution<long> cents(0, 50000000);
   std::vector<double> incomes(4096);
-  for (double& income : incomes) {
-    income = static_cast<double>(cents(random)) / 100.0;
-  }
+  std::generate(incomes.begin(), incomes.end(),
+                [&] { return static_cast<double>(cents(random)) / 100.0; });
   std::size_t i = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(tax::compute_tax(incomes[i]));

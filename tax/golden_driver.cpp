@@ -4,12 +4,22 @@
 // NaN of the file, since NaN compares as NaN whatever its payload.
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <iomanip>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <tax/tax_schedule.hpp>
+
+namespace {
+
+std::string hex_bits(std::uint64_t bits) {
+  std::ostringstream hex;
+  hex << std::hex << std::setw(16) << std::setfill('0') << bits;
+  return hex.str();
+}
+
+}  // namespace
 
 int main() {
   std::ios_base::sync_with_stdio(false);
@@ -23,7 +33,7 @@ int main() {
       continue;
     }
     const std::uint64_t income_bits = std::stoull(line.substr(0, 16), nullptr, 16);
-    double income;
+    double income = 0.0;
     std::memcpy(&income, &income_bits, sizeof income);
     const double tax = tax::compute_tax(income);
     std::uint64_t tax_bits = 0x7ff8000000000000;
@@ -32,10 +42,8 @@ int main() {
     }
     amount.str("");
     amount << tax;
-    char hex[40];
-    std::snprintf(hex, sizeof hex, "%016llx %016llx ", static_cast<unsigned long long>(income_bits),
-                  static_cast<unsigned long long>(tax_bits));
-    std::cout << hex << (std::isnan(tax) ? "nan" : amount.str()) << '\n';
+    std::cout << hex_bits(income_bits) << ' ' << hex_bits(tax_bits) << ' '
+              << (std::isnan(tax) ? "nan" : amount.str()) << '\n';
   }
   return std::cout.flush() ? 0 : 1;
 }

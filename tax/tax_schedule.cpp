@@ -1,4 +1,5 @@
 #include <cfloat>
+#include <cstddef>
 #include <limits>
 #include <tax/tax_schedule.hpp>
 
@@ -31,13 +32,14 @@ double compute_tax(double income) {
   }
   // Lowest bracket first, inclusive bounds. NaN fails every test and so
   // lands in the top bracket, which turns it into a NaN tax.
-  auto row = rate_schedule.begin() + 1;
-  while (row != rate_schedule.end() - 1 && !(income <= row->upper_bound)) {
+  std::size_t row = 1;
+  while (row + 1 < rate_schedule.size() && !(income <= rate_schedule[row].upper_bound)) {
     ++row;
   }
-  const double above = income - row->lower_bound;
-  const double marginal = above * row->rate;
-  return marginal + row->base_tax;
+  const bracket& chosen = rate_schedule[row];
+  const double above = income - chosen.lower_bound;
+  const double marginal = above * chosen.rate;
+  return marginal + chosen.base_tax;
 }
 
 }  // namespace tax

@@ -13,13 +13,13 @@
 namespace {
 
 std::uint64_t bits_of(double x) {
-  std::uint64_t b;
+  std::uint64_t b = 0;
   std::memcpy(&b, &x, sizeof b);
   return b;
 }
 
 double from_bits(std::uint64_t b) {
-  double x;
+  double x = 0.0;
   std::memcpy(&x, &b, sizeof x);
   return x;
 }
@@ -49,7 +49,9 @@ TEST(TaxSchedule, MatchesGoldenFileBitForBit) {
       continue;
     }
     std::istringstream row(line);
-    std::string income_hex, result_hex, amount;
+    std::string income_hex;
+    std::string result_hex;
+    std::string amount;
     ASSERT_TRUE(row >> income_hex >> result_hex >> amount) << line;
     const double income = from_bits(std::stoull(income_hex, nullptr, 16));
     const double want = from_bits(std::stoull(result_hex, nullptr, 16));
