@@ -7,6 +7,7 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+
 #include <tax/tax_schedule.hpp>
 
 namespace console {

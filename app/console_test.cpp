@@ -1,9 +1,9 @@
 #include "console.hpp"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Nanoseconds per compute_tax call, on random cent-valued incomes spread over
 // every bracket (a fixed income would let the branch predictor learn it).
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <random>
-#include <tax/tax_schedule.hpp>
 #include <vector>
+
+#include <benchmark/benchmark.h>
+#include <tax/tax_schedule.hpp>
 
 namespace {
 

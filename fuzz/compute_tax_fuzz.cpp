@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
 #include <tax/tax_schedule.hpp>
 
 namespace {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+
 #include <tax/tax_schedule.hpp>
 
 #include "console.hpp"

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+
 #include <tax/tax_schedule.hpp>
 
 namespace {

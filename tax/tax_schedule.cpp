@@ -1,6 +1,7 @@
 #include <cfloat>
 #include <cstddef>
 #include <limits>
+
 #include <tax/tax_schedule.hpp>
 
 // Every operation below must round to binary64 on its own. x87 arithmetic

@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -8,6 +6,8 @@
 #include <random>
 #include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
 #include <tax/tax_schedule.hpp>
 
 namespace {
