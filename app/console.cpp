@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: MIT
 #include "console.hpp"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <istream>
-#include <iterator>
-#include <limits>
-#include <locale>
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -13,33 +15,72 @@
 namespace console {
 namespace {
 
-// White space as the C locale has it, which is what the extraction skips.
-bool is_space(std::istream::int_type c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+using traits = std::istream::traits_type;
 
-// Reads a string's characters.
-class text_buffer : public std::streambuf {
- public:
-  explicit text_buffer(std::string& text) {
-    setg(text.data(), text.data(), text.data() + text.size());
+// White space as the C locale has it; no locale is consulted.
+bool is_space(traits::int_type c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_digit(traits::int_type c) { return c >= '0' && c <= '9'; }
+
+// Length of the longest prefix of `text` that is a number, 0 if none is.
+std::size_t number_length(const std::string& text) {
+  std::size_t i = 0;
+  const auto skip = [&](bool (*match)(traits::int_type)) {
+    const std::size_t start = i;
+    while (i < text.size() && match(text[i])) {
+      ++i;
+    }
+    return i - start;
+  };
+  const auto skip_one = [&](char a, char b) {
+    const bool found = i < text.size() && (text[i] == a || text[i] == b);
+    i += found ? 1 : 0;
+    return found;
+  };
+  skip_one('+', '-');
+  std::size_t digits = skip(is_digit);
+  if (skip_one('.', '.')) {
+    digits += skip(is_digit);
   }
-};
+  if (digits == 0) {
+    return 0;
+  }
+  const std::size_t mantissa_end = i;
+  if (skip_one('e', 'E')) {
+    skip_one('+', '-');
+    if (skip(is_digit) > 0) {
+      return i;
+    }
+  }
+  return mantissa_end;
+}
 
 const char prompt[] = "Please enter your 2008 taxable income: ";
 const char result_lead_in[] = "\nYour 2008 tax is: $";
-const char what_to_type[] =
-    "; type a plain number such as 50000 or 50000.00, without commas or a dollar sign";
+const char advice[] =
+    "; type a plain number such as 50000 or 50000.00, without spaces, commas or a dollar sign";
+
+// Writes one error line in a single write, so that it cannot interleave with
+// another writer's.
+int report(std::ostream& err, const std::string& what) {
+  const std::string line = "tax2008: " + what + "\n";
+  err.write(line.data(), static_cast<std::streamsize>(line.size()));
+  err.flush();
+  return 1;
+}
+
+std::string system_reason(const char* what, int error) {
+  return error == 0 ? what : std::string(what) + ": " + std::strerror(error);
+}
 
 }  // namespace
 
 reading read_income(std::istream& in) {
   // The sentry flushes the tied output stream, so the prompt is on screen
-  // before we wait. White space is skipped by hand below: a sentry that
-  // skipped it would, like the rest of this function, read characters one by one.
+  // before we wait. It does not skip white space: that is done below.
   const std::istream::sentry ok(in, /*noskipws=*/true);
   if (!ok) {
     return {0.0, "no income was entered"};
   }
-  using traits = std::istream::traits_type;
   std::streambuf& buf = *in.rdbuf();
   const auto eof = traits::eof();
   auto c = buf.sgetc();
@@ -60,43 +101,56 @@ reading read_income(std::istream& in) {
   if (text.empty()) {
     return {0.0, "no income was entered"};
   }
-
-  // The extraction that `in >> income` performs, run over the text alone: the
-  // stream's own number parser, with the stream's flags and locale.
-  text_buffer number(text);
-  std::ios_base::iostate state = std::ios_base::goodbit;
-  double income = 0.0;
-  std::use_facet<std::num_get<char>>(in.getloc())
-      .get(std::istreambuf_iterator<char>(&number), std::istreambuf_iterator<char>(), in, state,
-           income);
-  if ((state & std::ios_base::failbit) != 0) {
-    // On overflow the extraction fails but stores the largest double.
-    if (income == std::numeric_limits<double>::max() ||
-        income == std::numeric_limits<double>::lowest()) {
-      return {0.0, "the income is too large"};
-    }
-    return {0.0, "the income is not a number"};
+  const std::size_t length = number_length(text);
+  if (length == 0) {
+    return {0.0, "the income is not a number"};  // "abc", "$50000", "inf", "0x" is not
   }
-  if ((state & std::ios_base::eofbit) == 0) {
-    return {0.0, "the number runs into other characters"};  // "50,000", "12abc"
+  if (length < text.size()) {
+    return {0.0, "the number runs into other characters"};  // "50,000", "12abc", "0x1A"
+  }
+
+  // The text is a decimal number, which the conversion rounds correctly.
+  // Too small a number gives 0 or a subnormal; too large a one gives an
+  // infinity, the only way to get one here.
+  // An underflow sets ERANGE, which is no news to the caller.
+  const int saved_errno = errno;
+  const double income = std::strtod(text.c_str(), nullptr);
+  errno = saved_errno;
+  if (std::isinf(income)) {
+    return {0.0, "the income is out of range"};
+  }
+
+  // "50 000" must not be taxed as 50: a digit after spaces or tabs on the
+  // same line means a number typed in groups.
+  while (c == ' ' || c == '\t') {
+    c = buf.snextc();
+  }
+  if (c == eof) {
+    in.setstate(std::ios_base::eofbit);
+  }
+  if (is_digit(c)) {
+    return {0.0, "the income has a space inside it"};
   }
   return {income, nullptr};
 }
 
-int run(std::istream& in, std::ostream& out, std::ostream& err) {
+int run(std::istream& in, std::ostream& out, std::ostream& err, read_error_check read_error) {
   out << prompt;
   const reading typed = read_income(in);
+  // A failed read looks like the end of input to the stream: ask first.
+  const int in_error = in.eof() && read_error != nullptr ? read_error() : 0;
+  if (in_error != 0) {
+    return report(err, system_reason("cannot read standard input", in_error));
+  }
   if (typed.problem != nullptr) {
-    err << "tax2008: " << typed.problem << what_to_type << '\n';
-    return 1;
+    return report(err, typed.problem + std::string(advice));
   }
   out.setf(std::ios_base::fixed);
   out.setf(std::ios_base::showpoint);
   out.precision(2);
   out << result_lead_in << tax::compute_tax(typed.income) << std::endl;
-  if (!out) {
-    err << "tax2008: cannot write to standard output\n";
-    return 1;
+  if (!out) {  // errno is still the failed write's
+    return report(err, system_reason("cannot write to standard output", errno));
   }
   return 0;
 }

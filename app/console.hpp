@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef APP_CONSOLE_HPP
 #define APP_CONSOLE_HPP
 
@@ -6,24 +7,33 @@
 
 namespace console {
 
-// Longest number accepted. The standard extraction keeps every digit it
-// sees, so an endless number would otherwise grow memory without bound.
+// Longest number accepted, so that an endless number cannot grow memory
+// without bound.
 constexpr std::size_t max_number_length = 1000;
 
-// The income typed, or why none could be read; `problem` is null on success.
+// The income typed, or what was wrong with it; `problem` is null on success.
 struct reading {
   double income;
   const char* problem;
 };
 
-// Skips white space, then reads one number with the standard extraction of a
-// double. The number must end at white space or at the end of input; what
-// follows it is left unread.
+// Skips white space, then reads one number: an optional sign, digits with at
+// most one decimal point (at least one digit), an optional exponent, ending
+// at white space or at the end of input. The grammar is checked here, never
+// left to a library's number parser, so every library accepts the same
+// inputs. The spaces and tabs after the number are read as well, to refuse a
+// digit group such as the 000 of "50 000"; what follows them is left unread.
 reading read_income(std::istream& in);
 
+// Tells why reading stopped at the end of the input: an errno value when the
+// read failed, 0 at a plain end. A stream cannot tell the two apart itself.
+using read_error_check = int (*)();
+
 // The whole exchange: prompt on `out`, one income from `in`, the tax on
-// `out`. Returns the exit status: 0, or 1 after one line on `err`.
-int run(std::istream& in, std::ostream& out, std::ostream& err);
+// `out`. Returns the exit status: 0, or 1 after one line on `err`, written
+// in one piece.
+int run(std::istream& in, std::ostream& out, std::ostream& err,
+        read_error_check read_error = nullptr);
 
 }  // namespace console
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Nanoseconds per compute_tax call, on random cent-valued incomes spread over
 // every bracket (a fixed income would let the branch predictor learn it).
 #include <algorithm>

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* The same exchange as tax2008, written with C stdio: the yardstick that
    scripts/bench measures the C++ program's start-up cost against. */
 #include <stdio.h>

@@ -1,11 +1,12 @@
-# CPack: a .deb and a .tar.gz on Linux, a .zip on Windows.
+# SPDX-License-Identifier: MIT
+# CPack: on Linux two Debian packages (tax2008, libtax2008-dev) and a
+# .tar.gz of everything; on Windows a .zip. cpack-generator.cmake picks the
+# components for each generator when cpack runs.
 set(CPACK_PACKAGE_NAME tax2008)
-set(CPACK_PACKAGE_VENDOR "tax2008 developers")
-set(CPACK_PACKAGE_CONTACT "tax2008 maintainers <maintainers@users.noreply.c-seed-0103ab91.example>")
+set(CPACK_PACKAGE_VENDOR "The tax2008 authors")
+set(CPACK_PACKAGE_CONTACT "${TAX2008_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
-  "Asks for a 2008 taxable income and prints the tax under the 2008 rate schedule for a single "
-  "filer, in dollars and cents, with exact binary64 arithmetic.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 if(WIN32)
@@ -13,10 +14,61 @@ if(WIN32)
 else()
   set(CPACK_GENERATOR DEB TGZ)
 endif()
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-generator.cmake)
+configure_file(cmake/cpack-generator.cmake.in cpack-generator.cmake @ONLY)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack-normalize.cmake)
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+# Debian: one package per component group, each with its own documentation.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+include(CPackComponent)
+cpack_add_component_group(program)
+cpack_add_component_group(development)
+cpack_add_component(program GROUP program)
+cpack_add_component(program_deb GROUP program)
+cpack_add_component(development GROUP development)
+cpack_add_component(development_deb GROUP development)
+cpack_add_component(readme)
+
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME tax2008)
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION utils)
+string(CONCAT CPACK_DEBIAN_PROGRAM_DESCRIPTION
+  "${PROJECT_DESCRIPTION}\n"
+  "tax2008 asks for a taxable income for 2008, reads one number and prints\n"
+  "the tax under the 2008 rate schedule for a single filer, in dollars and\n"
+  "cents. The arithmetic is exact IEEE binary64 with one rounding per\n"
+  "operation, and input that is not a plain number is refused.")
 # A static program depends on nothing; a shared build asks dpkg what it needs.
 if(NOT TAX2008_STATIC)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PROGRAM_PACKAGE_SHLIBDEPS ON)
 endif()
+
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libtax2008-dev)
+set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
+string(CONCAT CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
+  "2008 US federal income tax of a single filer (static library)\n"
+  "The C++ library behind tax2008: the 2008 rate schedule and\n"
+  "tax::compute_tax, with exact IEEE binary64 arithmetic whatever flags\n"
+  "the program that uses it is built with. It comes with a CMake package:\n"
+  "find_package(tax2008) gives the target tax2008::tax.")
+
 include(CPack)
+
+# The source archive: the files of the commit, with its date in a file for
+# builds that have no Git history to ask.
+find_package(Git QUIET)
+if(GIT_FOUND AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
+  set(name ${PROJECT_NAME}-${PROJECT_VERSION}-Source)
+  add_custom_target(source_archive
+    COMMAND ${GIT_EXECUTABLE} -C ${PROJECT_SOURCE_DIR} -c tar.umask=0022 archive --format=tar.gz
+      --prefix=${name}/
+      --add-virtual-file=${name}/source-date-epoch:${tax2008_source_date}
+      -o ${PROJECT_BINARY_DIR}/${name}.tar.gz HEAD
+    VERBATIM)
+else()
+  add_custom_target(source_archive
+    COMMAND ${CMAKE_COMMAND} -E echo "No Git checkout here: no source archive")
+endif()

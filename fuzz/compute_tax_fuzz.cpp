@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary doubles through compute_tax: never negative, NaN only from NaN,
 // never more than the tax on the next double up, exact at the thresholds.
 #include <cmath>

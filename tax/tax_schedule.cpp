@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <cfloat>
 #include <cstddef>
 #include <limits>
@@ -5,9 +6,23 @@
 #include <tax/tax_schedule.hpp>
 
 // Every operation below must round to binary64 on its own. x87 arithmetic
-// keeps wider intermediates, so refuse to build for it at all.
-#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0 && !defined(TAX2008_NO_FP_GUARDS)
-#error "tax_schedule.cpp needs FLT_EVAL_METHOD == 0 (on 32-bit x86: -msse2 -mfpmath=sse)"
+// keeps wider intermediates, and the fast-math family lets the compiler
+// reorder, fuse or drop operations, so refuse to build with either.
+#ifndef TAX2008_NO_FP_GUARDS
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0
+#error \
+    "tax_schedule.cpp needs exact binary64 arithmetic: FLT_EVAL_METHOD 0 (on 32-bit x86: -msse2 -mfpmath=sse)"
+#endif
+#if defined(__FAST_MATH__) || __FINITE_MATH_ONLY__ || defined(__ASSOCIATIVE_MATH__) || \
+    defined(__RECIPROCAL_MATH__) || defined(__NO_SIGNED_ZEROS__)
+#error "tax_schedule.cpp needs exact binary64 arithmetic: build it without -ffast-math and the like"
+#endif
+// Clang announces neither -funsafe-math-optimizations nor -fassociative-math,
+// so it is told here to keep every operation as written.
+#ifdef __clang__
+#pragma float_control(precise, on)
+#pragma clang fp contract(off)
+#endif
 #endif
 
 namespace tax {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef TAX_TAX_SCHEDULE_HPP
 #define TAX_TAX_SCHEDULE_HPP
 

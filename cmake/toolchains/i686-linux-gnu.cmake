@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(tax2008_triple i686-linux-gnu)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recomputes the golden file on targets where GoogleTest is not available:
 // reads its rows on standard input and writes each one again with this
 // build's own result bits and printed amount. Any NaN is written as the one

@@ -1,0 +1,74 @@
+# SPDX-License-Identifier: MIT
+# Install rules, by component: `program` (the program and its manual page),
+# `development` (the library, its header and CMake package), `readme`
+# (README, LICENSE and NEWS, for the archives) and, for the Debian packages,
+# `program_deb` and `development_deb` (copyright, changelog).
+include(GNUInstallDirs)
+set(TAX2008_MAINTAINER "tax2008 maintainers <maintainers@users.noreply.c-seed-0103ab91.example>")
+
+# The time of the commit, or of the source archive, dates the manual page and
+# every packaged file, so that two builds of one commit are identical.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(tax2008_source_date $ENV{SOURCE_DATE_EPOCH})
+elseif(EXISTS ${PROJECT_SOURCE_DIR}/source-date-epoch)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/source-date-epoch tax2008_source_date LIMIT_COUNT 1)
+else()
+  execute_process(COMMAND git log -1 --format=%ct
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+    OUTPUT_VARIABLE tax2008_source_date OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(NOT tax2008_source_date)
+    message(WARNING "No commit and no source-date-epoch file: the packages carry today's date")
+    string(TIMESTAMP tax2008_source_date "%s" UTC)
+  endif()
+endif()
+set(caller_date "$ENV{SOURCE_DATE_EPOCH}")
+set(ENV{SOURCE_DATE_EPOCH} ${tax2008_source_date})  # string(TIMESTAMP) reads it
+string(TIMESTAMP TAX2008_MONTH "%B %Y" UTC)
+set(ENV{SOURCE_DATE_EPOCH} "${caller_date}")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/NEWS)
+
+if(TAX2008_BUILD_PROGRAM)
+  install(TARGETS tax2008 COMPONENT program)
+  configure_file(man/tax2008.1.in man/tax2008.1 @ONLY)
+  set(manual_page ${PROJECT_BINARY_DIR}/man/tax2008.1)
+  if(NOT WIN32)
+    # Compressed for the packages, without name or time in the gzip header.
+    add_custom_command(OUTPUT man/tax2008.1.gz
+      COMMAND gzip -9nkf man/tax2008.1
+      DEPENDS ${manual_page} VERBATIM)
+    add_custom_target(manual_page ALL DEPENDS man/tax2008.1.gz)
+    set(manual_page ${manual_page}.gz)
+  endif()
+  install(FILES ${manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
+endif()
+
+install(TARGETS tax EXPORT tax2008
+  ARCHIVE COMPONENT development FILE_SET HEADERS COMPONENT development)
+set(config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/tax2008)
+install(EXPORT tax2008 FILE tax2008Config.cmake NAMESPACE tax2008:: DESTINATION ${config_dir}
+  COMPONENT development)
+include(CMakePackageConfigHelpers)
+write_basic_package_version_file(tax2008ConfigVersion.cmake COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/tax2008ConfigVersion.cmake DESTINATION ${config_dir}
+  COMPONENT development)
+
+install(FILES README.md LICENSE NEWS DESTINATION . COMPONENT readme)
+
+# Debian wants a copyright file and a changelog in Debian's own format, made
+# here from NEWS, in each package's documentation directory.
+if(NOT WIN32)
+  include(cmake/debian-changelog.cmake)
+  tax2008_debian_changelog(${PROJECT_SOURCE_DIR}/NEWS ${PROJECT_BINARY_DIR}/deb/changelog
+    "${TAX2008_MAINTAINER}")
+  add_custom_command(OUTPUT deb/changelog.gz
+    COMMAND gzip -9nkf deb/changelog
+    DEPENDS ${PROJECT_BINARY_DIR}/deb/changelog VERBATIM)
+  add_custom_target(debian_changelog ALL DEPENDS deb/changelog.gz)
+  install(FILES cmake/deb/copyright ${PROJECT_BINARY_DIR}/deb/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tax2008 COMPONENT program_deb)
+  install(FILES cmake/deb/copyright ${PROJECT_BINARY_DIR}/deb/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libtax2008-dev COMPONENT development_deb)
+  install(FILES cmake/deb/tax2008.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME tax2008
+    COMPONENT program_deb)
+endif()
