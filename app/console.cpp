@@ -68,8 +68,14 @@ int report(std::ostream& err, const std::string& what) {
   return 1;
 }
 
+// "what: the system's reason", or "what" where there is no reason.
 std::string system_reason(const char* what, int error) {
-  return error == 0 ? what : std::string(what) + ": " + std::strerror(error);
+  std::string text = what;
+  if (error != 0) {
+    text += ": ";
+    text += std::strerror(error);
+  }
+  return text;
 }
 
 }  // namespace

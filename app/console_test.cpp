@@ -97,6 +97,7 @@ TEST(Run, NamesAReadErrorWithItsReason) {
       {"", failed, read_error},
       {"50000\n", failed, ""},  // the read stopped before the end: nothing to ask
       {"5000", at_end, ""},
+      {"5000", nullptr, ""},
   };
   for (const auto& c : cases) {
     std::istringstream in(c.input);
@@ -105,6 +106,17 @@ TEST(Run, NamesAReadErrorWithItsReason) {
     EXPECT_EQ(console::run(in, out, err, c.check), c.err.empty() ? 0 : 1) << c.input;
     EXPECT_EQ(err.str(), c.err) << c.input;
   }
+}
+
+// A stream that fails without a system error gets the plain message.
+TEST(Run, NamesAWriteErrorWithoutAReasonWhenThereIsNone) {
+  std::istringstream in("50000\n");
+  std::ostringstream out;
+  std::ostringstream err;
+  out.setstate(std::ios_base::badbit);
+  errno = 0;
+  EXPECT_EQ(console::run(in, out, err), 1);
+  EXPECT_EQ(err.str(), "tax2008: cannot write to standard output\n");
 }
 
 }  // namespace

@@ -57,11 +57,9 @@ void set_up_descriptor(int fd, stream_setup setup, int end) {
 
 [[noreturn]] void exec_program() {
   const std::vector<std::string> command = program_command();
-  std::vector<char*> argv;
-  for (const std::string& word : command) {
-    argv.push_back(const_cast<char*>(word.c_str()));
-  }
-  argv.push_back(nullptr);
+  std::vector<char*> argv(command.size() + 1, nullptr);
+  std::transform(command.begin(), command.end(), argv.begin(),
+                 [](const std::string& word) { return const_cast<char*>(word.c_str()); });
   (void)std::signal(SIGPIPE, SIG_DFL);
   execvp(argv[0], argv.data());
   _exit(127);
