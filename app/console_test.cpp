@@ -93,11 +93,9 @@ TEST(Run, NamesAReadErrorWithItsReason) {
     console::read_error_check check;
     std::string err;
   } cases[] = {
-      {"5000", failed, read_error},
-      {"", failed, read_error},
+      {"5000", failed, read_error}, {"", failed, read_error},
       {"50000\n", failed, ""},  // the read stopped before the end: nothing to ask
-      {"5000", at_end, ""},
-      {"5000", nullptr, ""},
+      {"5000", at_end, ""},         {"5000", nullptr, ""},
   };
   for (const auto& c : cases) {
     std::istringstream in(c.input);

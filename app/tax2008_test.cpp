@@ -189,32 +189,26 @@ TEST_F(Streams, AnswersWithoutWaitingForTheEndOfInput) {
   }
 }
 
-TEST_F(Streams, ReadErrorIsNamedWithItsReason) {
+// Standard input that cannot be read, or output that cannot be written, is
+// named with the system's reason.
+TEST_F(Streams, ErrorsAreNamedWithTheirReason) {
   const struct {
     stream_setup in;
+    stream_setup out;
+    const char* what;
     int error;
-  } cases[] = {{stream_setup::directory, EISDIR}, {stream_setup::closed, EBADF}};
+  } cases[] = {
+      {stream_setup::directory, stream_setup::pipe, "cannot read standard input", EISDIR},
+      {stream_setup::closed, stream_setup::pipe, "cannot read standard input", EBADF},
+      {stream_setup::pipe, stream_setup::dev_full, "cannot write to standard output", ENOSPC},
+      {stream_setup::pipe, stream_setup::closed, "cannot write to standard output", EBADF},
+  };
   for (const auto& c : cases) {
     child_options options;
     options.in = c.in;
-    const child_result r = run_program("", options);
-    EXPECT_EQ(r.out, prompt);
-    EXPECT_EQ(r.err, error_line(std::string("cannot read standard input: ") + strerror(c.error)));
-    EXPECT_EQ(r.exit_status, 1);
-  }
-}
-
-TEST_F(Streams, WriteErrorIsNamedWithItsReason) {
-  const struct {
-    stream_setup out;
-    int error;
-  } cases[] = {{stream_setup::dev_full, ENOSPC}, {stream_setup::closed, EBADF}};
-  for (const auto& c : cases) {
-    child_options options;
     options.out = c.out;
     const child_result r = run_program("50000\n", options);
-    EXPECT_EQ(r.err,
-              error_line(std::string("cannot write to standard output: ") + strerror(c.error)));
+    EXPECT_EQ(r.err, error_line(std::string(c.what) + ": " + strerror(c.error)));
     EXPECT_EQ(r.exit_status, 1);
   }
 }
