@@ -9,6 +9,7 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <string_view>
 
 #include <tax/tax_schedule.hpp>
 
@@ -24,30 +25,30 @@ bool is_digit(traits::int_type c) { return c >= '0' && c <= '9'; }
 // Length of the longest prefix of `text` that is a number, 0 if none is.
 std::size_t number_length(const std::string& text) {
   std::size_t i = 0;
-  const auto skip = [&](bool (*match)(traits::int_type)) {
+  const auto skip_digits = [&] {
     const std::size_t start = i;
-    while (i < text.size() && match(text[i])) {
+    while (i < text.size() && is_digit(text[i])) {
       ++i;
     }
     return i - start;
   };
-  const auto skip_one = [&](char a, char b) {
-    const bool found = i < text.size() && (text[i] == a || text[i] == b);
+  const auto skip_one_of = [&](std::string_view chars) {
+    const bool found = i < text.size() && chars.find(text[i]) != std::string_view::npos;
     i += found ? 1 : 0;
     return found;
   };
-  skip_one('+', '-');
-  std::size_t digits = skip(is_digit);
-  if (skip_one('.', '.')) {
-    digits += skip(is_digit);
+  skip_one_of("+-");
+  std::size_t digits = skip_digits();
+  if (skip_one_of(".")) {
+    digits += skip_digits();
   }
   if (digits == 0) {
     return 0;
   }
   const std::size_t mantissa_end = i;
-  if (skip_one('e', 'E')) {
-    skip_one('+', '-');
-    if (skip(is_digit) > 0) {
+  if (skip_one_of("eE")) {
+    skip_one_of("+-");
+    if (skip_digits() > 0) {
       return i;
     }
   }
@@ -109,16 +110,16 @@ reading read_income(std::istream& in) {
   }
   const std::size_t length = number_length(text);
   if (length == 0) {
-    return {0.0, "the income is not a number"};  // "abc", "$50000", "inf", "0x" is not
+    return {0.0, "the income is not a number"};  // "abc", "$50000", "inf", "-"
   }
   if (length < text.size()) {
     return {0.0, "the number runs into other characters"};  // "50,000", "12abc", "0x1A"
   }
 
-  // The text is a decimal number, which the conversion rounds correctly.
-  // Too small a number gives 0 or a subnormal; too large a one gives an
-  // infinity, the only way to get one here.
-  // An underflow sets ERANGE, which is no news to the caller.
+  // The text is a decimal number now, which strtod rounds correctly: too
+  // small a number gives 0 or a subnormal, too large a one an infinity (the
+  // only way to get one here). ERANGE from an underflow is no news to the
+  // caller, whose errno must still tell of a failed write.
   const int saved_errno = errno;
   const double income = std::strtod(text.c_str(), nullptr);
   errno = saved_errno;
