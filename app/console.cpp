@@ -127,16 +127,26 @@ reading read_income(std::istream& in) {
     return {0.0, "the income is out of range"};
   }
 
-  // "50 000" must not be taxed as 50: a digit after spaces or tabs on the
-  // same line means a number typed in groups.
+  // A second number on the line must not leave the first taxed alone: a
+  // digit after the spaces and tabs is a number typed in groups ("50 000",
+  // "50000 .5"), a sign before one a number of its own ("50000 -60000"). A
+  // sign and a point are taken to see what follows them.
   while (c == ' ' || c == '\t') {
+    c = buf.snextc();
+  }
+  const bool signed_number = c == '+' || c == '-';
+  if (signed_number) {
+    c = buf.snextc();
+  }
+  if (c == '.') {
     c = buf.snextc();
   }
   if (c == eof) {
     in.setstate(std::ios_base::eofbit);
   }
   if (is_digit(c)) {
-    return {0.0, "the income has a space inside it"};
+    return {0.0,
+            signed_number ? "the line holds a second number" : "the income has a space inside it"};
   }
   return {income, nullptr};
 }

@@ -21,8 +21,9 @@ struct reading {
 // most one decimal point (at least one digit), an optional exponent, ending
 // at white space or at the end of input. The grammar is checked here, never
 // left to a library's number parser, so every library accepts the same
-// inputs. The spaces and tabs after the number are read as well, to refuse a
-// digit group such as the 000 of "50 000"; what follows them is left unread.
+// inputs. The spaces and tabs after the number are read as well, and a sign
+// or point after them, to refuse a second number on the line ("50 000",
+// "50000 -60000"); the first other character is left unread.
 reading read_income(std::istream& in);
 
 // Tells why reading stopped at the end of the input: an errno value when the

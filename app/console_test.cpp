@@ -21,7 +21,7 @@ TEST(ReadIncome, StopsBeforeWhatFollowsTheNumber) {
   } cases[] = {
       {"50000\n60000\n", 50000.0, "\n60000\n"},
       {"  12 abc", 12.0, "abc"},
-      {"12 \t .5", 12.0, ".5"},
+      {"12 \t -x", 12.0, "x"},  // a sign is taken to see what follows it
       {"\n\n-1.5e3\t", -1500.0, ""},
       {"8025\r\n", 8025.0, "\r\n"},
   };
@@ -93,7 +93,7 @@ TEST(Run, NamesAReadErrorWithItsReason) {
     console::read_error_check check;
     std::string err;
   } cases[] = {
-      {"5000", failed, read_error}, {"", failed, read_error},
+      {"5000", failed, read_error}, {"", failed, read_error}, {"5000 \t", failed, read_error},
       {"50000\n", failed, ""},  // the read stopped before the end: nothing to ask
       {"5000", at_end, ""},         {"5000", nullptr, ""},
   };

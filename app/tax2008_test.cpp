@@ -190,37 +190,52 @@ TEST_F(Streams, AnswersWithoutWaitingForTheEndOfInput) {
 }
 
 // Standard input that cannot be read, or output that cannot be written, is
-// named with the system's reason.
+// named with the system's reason, also where reading the number itself set
+// errno (1e-400 underflows).
 TEST_F(Streams, ErrorsAreNamedWithTheirReason) {
   const struct {
     stream_setup in;
     stream_setup out;
+    const char* input;
     const char* what;
     int error;
   } cases[] = {
-      {stream_setup::directory, stream_setup::pipe, "cannot read standard input", EISDIR},
-      {stream_setup::closed, stream_setup::pipe, "cannot read standard input", EBADF},
-      {stream_setup::pipe, stream_setup::dev_full, "cannot write to standard output", ENOSPC},
-      {stream_setup::pipe, stream_setup::closed, "cannot write to standard output", EBADF},
+      {stream_setup::directory, stream_setup::pipe, "50000\n", "cannot read standard input",
+       EISDIR},
+      {stream_setup::closed, stream_setup::pipe, "50000\n", "cannot read standard input", EBADF},
+      {stream_setup::pipe, stream_setup::dev_full, "50000\n", "cannot write to standard output",
+       ENOSPC},
+      {stream_setup::pipe, stream_setup::dev_full, "1e-400\n", "cannot write to standard output",
+       ENOSPC},
+      {stream_setup::pipe, stream_setup::closed, "50000\n", "cannot write to standard output",
+       EBADF},
   };
   for (const auto& c : cases) {
     child_options options;
     options.in = c.in;
     options.out = c.out;
-    const child_result r = run_program("50000\n", options);
-    EXPECT_EQ(r.err, error_line(std::string(c.what) + ": " + strerror(c.error)));
+    const child_result r = run_program(c.input, options);
+    EXPECT_EQ(r.err, error_line(std::string(c.what) + ": " + strerror(c.error))) << c.input;
     EXPECT_EQ(r.exit_status, 1);
   }
 }
 
-// Standard error as a socket that keeps each write apart: the error line
-// must come as one write, so that no other writer can split it.
+// Standard error as a socket that keeps each write apart: each kind of error
+// line, for the input and for a failed write, must come as one write, so
+// that no other writer can split it.
 TEST_F(Streams, ErrorLineIsOneWrite) {
-  for (stream_setup out : {stream_setup::pipe, stream_setup::dev_full}) {
+  const struct {
+    stream_setup out;
+    const char* input;
+    const char* starts;
+  } cases[] = {{stream_setup::pipe, "50 000\n", "tax2008: the income has a space inside it"},
+               {stream_setup::dev_full, "50000\n", "tax2008: cannot write to standard output"}};
+  for (const auto& c : cases) {
     child_options options;
-    options.out = out;
+    options.out = c.out;
     options.err = stream_setup::packets;
-    const child_result r = run_program("50 000\n", options);
+    const child_result r = run_program(c.input, options);
+    EXPECT_EQ(r.err.rfind(c.starts, 0), 0U) << r.err;
     EXPECT_EQ(r.err_writes, 1) << r.err;
     EXPECT_EQ(r.exit_status, 1);
   }

@@ -150,7 +150,10 @@ child_result run_program(const std::string& input, const child_options& options)
     }
     return false;
   };
+  // Never blocked in a write: a child that stops reading without exiting
+  // must still meet the deadline.
   int to_child = in[1];
+  check(fcntl(to_child, F_SETFL, O_NONBLOCK) == 0, "fcntl");
   pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {to_child, POLLOUT, 0}};
   const auto done_sending = [&] {
     fds[2].fd = -1;
@@ -165,7 +168,10 @@ child_result run_program(const std::string& input, const child_options& options)
   std::string* sinks[2] = {&result.out, &result.err};
   while (fds[0].fd >= 0 || fds[1].fd >= 0) {
     const int ready = poll(fds, 3, left_ms(deadline));
-    check(ready >= 0 || errno == EINTR, "poll");
+    if (ready < 0) {
+      check(errno == EINTR, "poll");
+      continue;  // the revents are stale
+    }
     if (ready == 0) {
       break;  // out of time: reap() kills the child
     }
@@ -187,6 +193,8 @@ child_result run_program(const std::string& input, const child_options& options)
                               std::min<std::size_t>(sending->size() - offset, 65536));
       if (n > 0) {
         offset += static_cast<std::size_t>(n);
+      } else if (errno == EAGAIN || errno == EINTR) {
+        continue;  // the pipe filled up since poll
       }
       if (n <= 0 || (offset == sending->size() && !next_piece())) {
         done_sending();  // all sent, or the child closed its end
@@ -208,6 +216,7 @@ child_result run_in_terminal(const std::string& prompt, const std::string& typed
   check(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0, "posix_openpt");
   char terminal[64] = {};
   check(ptsname_r(master, terminal, sizeof terminal) == 0, "ptsname_r");
+  check(fcntl(master, F_SETFL, O_NONBLOCK) == 0, "fcntl");  // a write never blocks
 
   const pid_t pid = fork();
   check(pid >= 0, "fork");
@@ -230,8 +239,11 @@ child_result run_in_terminal(const std::string& prompt, const std::string& typed
     while (end.empty() || screen.size() < end.size() ||
            screen.compare(screen.size() - end.size(), end.size(), end) != 0) {
       pollfd fd{master, POLLIN, 0};
+      int ready = 0;
+      while ((ready = poll(&fd, 1, left_ms(deadline))) < 0 && errno == EINTR) {
+      }
       char chunk[256];
-      const ssize_t n = poll(&fd, 1, left_ms(deadline)) > 0 ? read(master, chunk, sizeof chunk) : 0;
+      const ssize_t n = ready > 0 ? read(master, chunk, sizeof chunk) : 0;
       if (n <= 0) {
         return;
       }

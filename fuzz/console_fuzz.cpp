@@ -66,7 +66,14 @@ std::string problem_of(const std::string& input, double& income) {
   while (end < input.size() && (input[end] == ' ' || input[end] == '\t')) {
     ++end;
   }
-  if (end < input.size() && input[end] >= '0' && input[end] <= '9') {
+  const auto followed_by = [&](const char* pattern) {
+    return std::regex_search(input.cbegin() + static_cast<std::ptrdiff_t>(end), input.cend(),
+                             std::regex(pattern), std::regex_constants::match_continuous);
+  };
+  if (followed_by("[+-][.]?[0-9]")) {
+    return "the line holds a second number";
+  }
+  if (followed_by("[.]?[0-9]")) {
     return "the income has a space inside it";
   }
   return "";

@@ -19,8 +19,12 @@
 #endif
 // Clang announces neither -funsafe-math-optimizations nor -fassociative-math,
 // so it is told here to keep every operation as written.
-#ifdef __clang__
+#if defined(__clang__) && defined(__wasm__)
+#pragma clang fp reassociate(off)  // wasm has no float_control
+#elif defined(__clang__)
 #pragma float_control(precise, on)
+#endif
+#ifdef __clang__
 #pragma clang fp contract(off)
 #endif
 #endif
