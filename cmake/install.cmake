@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: MIT
-# Install rules, by component: `program` (the program and its manual page),
-# `development` (the library, its header and CMake package), `readme`
-# (README, LICENSE and NEWS, for the archives) and, for the Debian packages,
-# `program_deb` and `development_deb` (copyright, changelog).
+# Install rules, by component: `program` (the program and its manual page)
+# and `development` (the library, its headers and CMake package). Only the
+# packages take the others, which a plain install leaves out: `readme`
+# (README, LICENSE and NEWS at the root of the archives) and, for the Debian
+# packages, `program_deb` and `development_deb` (copyright, changelog,
+# lintian override).
 include(GNUInstallDirs)
 set(TAX2008_MAINTAINER "tax2008 maintainers <maintainers@users.noreply.c-seed-0103ab91.example>")
 
@@ -36,13 +38,13 @@ if(TAX2008_BUILD_PROGRAM)
     add_custom_command(OUTPUT man/tax2008.1.gz
       COMMAND gzip -9nkf man/tax2008.1
       DEPENDS ${manual_page} VERBATIM)
-    add_custom_target(manual_page ALL DEPENDS man/tax2008.1.gz)
+    add_custom_target(tax2008_manual_page ALL DEPENDS man/tax2008.1.gz)
     set(manual_page ${manual_page}.gz)
   endif()
   install(FILES ${manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
 endif()
 
-install(TARGETS tax EXPORT tax2008
+install(TARGETS tax2008_tax EXPORT tax2008
   ARCHIVE COMPONENT development FILE_SET HEADERS COMPONENT development)
 set(config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/tax2008)
 install(EXPORT tax2008 FILE tax2008Config.cmake NAMESPACE tax2008:: DESTINATION ${config_dir}
@@ -52,7 +54,7 @@ write_basic_package_version_file(tax2008ConfigVersion.cmake COMPATIBILITY SameMa
 install(FILES ${PROJECT_BINARY_DIR}/tax2008ConfigVersion.cmake DESTINATION ${config_dir}
   COMPONENT development)
 
-install(FILES README.md LICENSE NEWS DESTINATION . COMPONENT readme)
+install(FILES README.md LICENSE NEWS DESTINATION . COMPONENT readme EXCLUDE_FROM_ALL)
 
 # Debian wants a copyright file and a changelog in Debian's own format, made
 # here from NEWS, in each package's documentation directory.
@@ -63,12 +65,12 @@ if(NOT WIN32)
   add_custom_command(OUTPUT deb/changelog.gz
     COMMAND gzip -9nkf deb/changelog
     DEPENDS ${PROJECT_BINARY_DIR}/deb/changelog VERBATIM)
-  add_custom_target(debian_changelog ALL DEPENDS deb/changelog.gz)
+  add_custom_target(tax2008_debian_changelog ALL DEPENDS deb/changelog.gz)
   install(FILES cmake/deb/copyright ${PROJECT_BINARY_DIR}/deb/changelog.gz
-    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tax2008 COMPONENT program_deb)
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tax2008 COMPONENT program_deb EXCLUDE_FROM_ALL)
   install(FILES cmake/deb/copyright ${PROJECT_BINARY_DIR}/deb/changelog.gz
-    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libtax2008-dev COMPONENT development_deb)
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libtax2008-dev COMPONENT development_deb EXCLUDE_FROM_ALL)
   install(FILES cmake/deb/tax2008.lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME tax2008
-    COMPONENT program_deb)
+    COMPONENT program_deb EXCLUDE_FROM_ALL)
 endif()

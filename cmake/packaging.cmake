@@ -18,8 +18,6 @@ set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack-generator.cmake)
 configure_file(cmake/cpack-generator.cmake.in cpack-generator.cmake @ONLY)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/cpack-normalize.cmake)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
-
-set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
 # Debian: one package per component group, each with its own documentation.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -62,13 +60,13 @@ include(CPack)
 find_package(Git QUIET)
 if(GIT_FOUND AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
   set(name ${PROJECT_NAME}-${PROJECT_VERSION}-Source)
-  add_custom_target(source_archive
+  add_custom_target(tax2008_source_archive
     COMMAND ${GIT_EXECUTABLE} -C ${PROJECT_SOURCE_DIR} -c tar.umask=0022 archive --format=tar.gz
       --prefix=${name}/
       --add-virtual-file=${name}/source-date-epoch:${tax2008_source_date}
       -o ${PROJECT_BINARY_DIR}/${name}.tar.gz HEAD
     VERBATIM)
 else()
-  add_custom_target(source_archive
+  add_custom_target(tax2008_source_archive
     COMMAND ${CMAKE_COMMAND} -E echo "No Git checkout here: no source archive")
 endif()
