@@ -66,14 +66,16 @@ std::string problem_of(const std::string& input, double& income) {
   while (end < input.size() && (input[end] == ' ' || input[end] == '\t')) {
     ++end;
   }
-  const auto followed_by = [&](const char* pattern) {
+  static const std::regex second_number("[+-][.]?[0-9]");
+  static const std::regex grouped("[.]?[0-9]");
+  const auto followed_by = [&](const std::regex& pattern) {
     return std::regex_search(input.cbegin() + static_cast<std::ptrdiff_t>(end), input.cend(),
-                             std::regex(pattern), std::regex_constants::match_continuous);
+                             pattern, std::regex_constants::match_continuous);
   };
-  if (followed_by("[+-][.]?[0-9]")) {
+  if (followed_by(second_number)) {
     return "the line holds a second number";
   }
-  if (followed_by("[.]?[0-9]")) {
+  if (followed_by(grouped)) {
     return "the income has a space inside it";
   }
   return "";
