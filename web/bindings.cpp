@@ -6,7 +6,6 @@
 #include <limits>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include <tax/tax_schedule.hpp>
 #include <tax/tax_table.hpp>
@@ -45,8 +44,13 @@ answer answer_for(const std::string& typed) {
   return a;
 }
 
-std::vector<tax::bracket> schedule() {
-  return {tax::rate_schedule.begin(), tax::rate_schedule.end()};
+// The schedule as a plain array, which the page needs no handle to free.
+emscripten::val schedule() {
+  emscripten::val rows = emscripten::val::array();
+  for (const tax::bracket& row : tax::rate_schedule) {
+    rows.call<void>("push", row);
+  }
+  return rows;
 }
 
 }  // namespace
@@ -63,7 +67,6 @@ EMSCRIPTEN_BINDINGS(tax2008) {
       .field("upper_bound", &tax::bracket::upper_bound)
       .field("rate", &tax::bracket::rate)
       .field("base_tax", &tax::bracket::base_tax);
-  emscripten::register_vector<tax::bracket>("Brackets");
   emscripten::function("answer", &answer_for);
   emscripten::function("schedule", &schedule);
 }

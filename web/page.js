@@ -83,9 +83,7 @@ function start() {
   const input = by_id('income');
   const button = by_id('work-out');
   tax2008().then((module) => {
-    const schedule = module.schedule();
-    const rows = Array.from({length: schedule.size()}, (_, i) => schedule.get(i));
-    schedule.delete();
+    const rows = module.schedule();
     by_id('ask').addEventListener('submit', (event) => {
       event.preventDefault();
       show(module, rows, input.value);
