@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "console.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -17,6 +18,7 @@ namespace console {
 namespace {
 
 using traits = std::istream::traits_type;
+const auto eof = traits::eof();
 
 // White space as the C locale has it; no locale is consulted.
 bool is_space(traits::int_type c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -55,6 +57,74 @@ std::size_t number_length(const std::string& text) {
   return mantissa_end;
 }
 
+// The number as strtod reads it in every locale: digits and an exponent, the
+// decimal point taken out, since a host program may have set a locale whose
+// point is a comma. `text` is a number as number_length defines it.
+std::string without_point(const std::string& text) {
+  const std::size_t e = text.find_first_of("eE");
+  std::string mantissa = text.substr(0, e);
+  // Past this size any mantissa of at most max_number_length digits gives 0
+  // or an infinity, so the exponent need not grow without bound.
+  constexpr long exponent_limit = 100000;
+  long exponent = 0;
+  if (e != std::string::npos) {
+    const bool negative = text[e + 1] == '-';
+    for (std::size_t i = e + 1; i < text.size(); ++i) {
+      if (is_digit(text[i])) {
+        exponent = std::min(exponent * 10 + (text[i] - '0'), exponent_limit);
+      }
+    }
+    exponent = negative ? -exponent : exponent;
+  }
+  const std::size_t point = mantissa.find('.');
+  if (point != std::string::npos) {
+    exponent -= static_cast<long>(mantissa.size() - point - 1);
+    mantissa.erase(point, 1);
+  }
+  return mantissa + "e" + std::to_string(exponent);
+}
+
+// Reads the rest of the line after the number, line break included, or up
+// to the end of the input, keeping none of it, so that nothing typed on the
+// line is left for whoever reads next. `c` is its first character, not yet
+// taken. Returns what is wrong with the line: a digit in it is a second
+// number, or, right after the blanks, a number typed in groups ("50 000",
+// "50000 .5"); a line that goes on past max_rest_of_line cannot be checked.
+const char* read_rest_of_line(std::istream& in, traits::int_type c) {
+  std::streambuf& buf = *in.rdbuf();
+  const char* problem = nullptr;
+  enum { blanks, point, other } seen = blanks;  // what came since the number
+  for (std::size_t taken = 0; c != eof; ++taken) {
+    if (taken == max_rest_of_line) {
+      return problem != nullptr ? problem
+                                : "the line goes on for more than 64 KiB after the number";
+    }
+    if (c == '\n') {
+      buf.sbumpc();  // and no further: the next line may not be typed yet
+      return problem;
+    }
+    if (problem == nullptr && is_digit(c)) {
+      problem =
+          seen == other ? "the line holds a second number" : "the income has a space inside it";
+    }
+    const bool blank = c == ' ' || c == '\t';
+    if (seen == blanks && c == '.') {
+      seen = point;
+    } else if (seen != blanks || !blank) {
+      seen = other;
+    }
+    c = buf.snextc();
+  }
+  in.setstate(std::ios_base::eofbit);
+  return problem;
+}
+
+// A refusal still takes the rest of the line.
+reading refused(std::istream& in, traits::int_type c, const char* problem) {
+  read_rest_of_line(in, c);
+  return {0.0, problem};
+}
+
 const char prompt[] = "Please enter your 2008 taxable income: ";
 const char result_lead_in[] = "\nYour 2008 tax is: $";
 const char advice[] =
@@ -89,7 +159,6 @@ reading read_income(std::istream& in) {
     return {0.0, "no income was entered"};
   }
   std::streambuf& buf = *in.rdbuf();
-  const auto eof = traits::eof();
   auto c = buf.sgetc();
   while (c != eof && is_space(c)) {
     c = buf.snextc();
@@ -97,58 +166,40 @@ reading read_income(std::istream& in) {
   std::string text;
   while (c != eof && !is_space(c)) {
     if (text.size() == max_number_length) {
-      return {0.0, "the income is longer than 1000 characters"};
+      return refused(in, c, "the income is longer than 1000 characters");
     }
     text.push_back(traits::to_char_type(c));
     c = buf.snextc();
   }
-  if (c == eof) {
-    in.setstate(std::ios_base::eofbit);
-  }
   if (text.empty()) {
+    in.setstate(std::ios_base::eofbit);
     return {0.0, "no income was entered"};
   }
   const std::size_t length = number_length(text);
   if (length == 0) {
-    return {0.0, "the income is not a number"};  // "abc", "$50000", "inf", "-"
+    return refused(in, c, "the income is not a number");  // "abc", "$50000", "inf", "-"
   }
   if (length < text.size()) {
-    return {0.0, "the number runs into other characters"};  // "50,000", "12abc", "0x1A"
+    return refused(in, c, "the number runs into other characters");  // "50,000", "12abc", "0x1A"
   }
 
   // The text is a decimal number now, which strtod rounds correctly: too
   // small a number gives 0 or a subnormal, too large a one an infinity (the
   // only way to get one here). ERANGE from an underflow is no news to the
   // caller, whose errno must still tell of a failed write.
+  const std::string digits = without_point(text);
   const int saved_errno = errno;
-  const double income = std::strtod(text.c_str(), nullptr);
+  char* end = nullptr;
+  const double income = std::strtod(digits.c_str(), &end);
   errno = saved_errno;
+  if (end != digits.c_str() + digits.size()) {
+    return refused(in, c, "the number could not be converted");  // GCOVR_EXCL_LINE: a broken strtod
+  }
   if (std::isinf(income)) {
-    return {0.0, "the income is out of range"};
+    return refused(in, c, "the income is out of range");
   }
-
-  // A second number on the line must not leave the first taxed alone: a
-  // digit after the spaces and tabs is a number typed in groups ("50 000",
-  // "50000 .5"), a sign before one a number of its own ("50000 -60000"). A
-  // sign and a point are taken to see what follows them.
-  while (c == ' ' || c == '\t') {
-    c = buf.snextc();
-  }
-  const bool signed_number = c == '+' || c == '-';
-  if (signed_number) {
-    c = buf.snextc();
-  }
-  if (c == '.') {
-    c = buf.snextc();
-  }
-  if (c == eof) {
-    in.setstate(std::ios_base::eofbit);
-  }
-  if (is_digit(c)) {
-    return {0.0,
-            signed_number ? "the line holds a second number" : "the income has a space inside it"};
-  }
-  return {income, nullptr};
+  const char* problem = read_rest_of_line(in, c);
+  return {problem == nullptr ? income : 0.0, problem};
 }
 
 int run(std::istream& in, std::ostream& out, std::ostream& err, read_error_check read_error) {

@@ -11,6 +11,10 @@ namespace console {
 // without bound.
 constexpr std::size_t max_number_length = 1000;
 
+// How much of the line after the number is read, at most: more than any
+// terminal holds in a line.
+constexpr std::size_t max_rest_of_line = 64 * 1024;
+
 // The income typed, or what was wrong with it; `problem` is null on success.
 struct reading {
   double income;
@@ -20,10 +24,13 @@ struct reading {
 // Skips white space, then reads one number: an optional sign, digits with at
 // most one decimal point (at least one digit), an optional exponent, ending
 // at white space or at the end of input. The grammar is checked here, never
-// left to a library's number parser, so every library accepts the same
-// inputs. The spaces and tabs after the number are read as well, and a sign
-// or point after them, to refuse a second number on the line ("50 000",
-// "50000 -60000"); the first other character is left unread.
+// left to a library's number parser, so every library and locale accepts the
+// same inputs. Then it reads the rest of the line, up to and including the
+// line break, and refuses the line if a digit is in it ("50 000", "50000 -
+// 60000", "12 or 13"); words are allowed ("12 abc"). The next line is never
+// read. A refused line is read to its end too, so that nothing typed on it
+// is left over; either way at most max_rest_of_line characters past the
+// number are read.
 reading read_income(std::istream& in);
 
 // Tells why reading stopped at the end of the input: an errno value when the

@@ -166,11 +166,26 @@ class posix_only : public testing::Test {
 class Streams : public posix_only {};
 
 // A person at a terminal sees the prompt before typing, then their own line,
-// an empty line and the result.
+// an empty line and the result. Nothing typed on the line is left for the
+// shell to run, also after a number too long to take.
 TEST_F(Streams, TerminalSession) {
-  const child_result r = run_in_terminal(prompt, "50000\n");
-  EXPECT_EQ(r.out, prompt + "50000\r\n\r\nYour 2008 tax is: $8843.75\r\n");
-  EXPECT_EQ(r.exit_status, 0);
+  const struct {
+    std::string typed;
+    std::string screen;  // after the prompt and the echo of the line typed
+    int exit_status;
+  } cases[] = {
+      {"50000\n", "\r\nYour 2008 tax is: $8843.75\r\n", 0},
+      {"12 abc; echo hi\n", "\r\nYour 2008 tax is: $1.20\r\n", 0},
+      {std::string(1100, '9') + "x; echo hi\n",
+       "tax2008: the income is longer than 1000 characters" + advice + "\r\n", 1},
+  };
+  for (const auto& c : cases) {
+    const child_result r = run_in_terminal(prompt, c.typed);
+    const std::string echo = c.typed.substr(0, c.typed.size() - 1) + "\r\n";
+    EXPECT_EQ(r.out, prompt + echo + c.screen) << c.typed.substr(0, 20);
+    EXPECT_EQ(r.left_unread, "") << c.typed.substr(0, 20);
+    EXPECT_EQ(r.exit_status, c.exit_status);
+  }
 }
 
 // The program answers once it has the number and what ends it, as at a
@@ -181,7 +196,7 @@ TEST_F(Streams, AnswersWithoutWaitingForTheEndOfInput) {
   const struct {
     const char* input;
     int exit_status;
-  } cases[] = {{"50000\n", 0}, {"12 abc", 0}, {"abc ", 1}, {"50,000\n", 1}, {"50 000\n", 1}};
+  } cases[] = {{"50000\n", 0}, {"12 abc\n", 0}, {"abc \n", 1}, {"50,000\n", 1}, {"50 000\n", 1}};
   for (const auto& c : cases) {
     const child_result r = run_program(c.input, options);
     EXPECT_FALSE(r.timed_out) << c.input;

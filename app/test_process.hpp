@@ -48,6 +48,7 @@ struct child_result {
   int exit_status = -1;      // -1 unless the child exited normally
   bool timed_out = false;    // killed after `child_timeout_seconds`
   long peak_memory_kib = 0;  // at least the test's own size at the fork
+  std::string left_unread;   // in the terminal's input once the program ended
 };
 
 // No run of the program may take longer; a test never waits for ever.
@@ -57,7 +58,8 @@ constexpr int child_timeout_seconds = 60;
 child_result run_program(const std::string& input, const child_options& options = {});
 
 // A person at a terminal: waits for the prompt, types `typed`, and returns
-// everything the terminal showed. POSIX only.
+// everything the terminal showed, and what the program left for the next
+// reader of the terminal, such as the shell. POSIX only.
 child_result run_in_terminal(const std::string& prompt, const std::string& typed);
 
 #endif  // APP_TEST_PROCESS_HPP

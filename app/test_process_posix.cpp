@@ -217,6 +217,10 @@ child_result run_in_terminal(const std::string& prompt, const std::string& typed
   char terminal[64] = {};
   check(ptsname_r(master, terminal, sizeof terminal) == 0, "ptsname_r");
   check(fcntl(master, F_SETFL, O_NONBLOCK) == 0, "fcntl");  // a write never blocks
+  // Held open here, so that what the program leaves unread stays readable
+  // after it ends, as it does for the shell.
+  const int next_reader = open(terminal, O_RDWR | O_NOCTTY | O_NONBLOCK);
+  check(next_reader >= 0, "open");
 
   const pid_t pid = fork();
   check(pid >= 0, "fork");
@@ -228,26 +232,34 @@ child_result run_in_terminal(const std::string& prompt, const std::string& typed
     }
     close(master);
     close(slave);
+    close(next_reader);
     exec_program();
   }
 
-  // Reads what the terminal shows until it ends with `end`, or until the
-  // program is gone (EIO) or time is up, with an empty `end`.
+  // Whether the program has ended, leaving it to reap() to collect.
+  const auto ended = [pid] {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid;
+  };
+  // Reads what the terminal shows until it ends with `end`, or, with an
+  // empty `end`, until the program has ended and shown all; or until time
+  // is up.
   child_result result;
   const auto read_until = [&](const std::string& end) {
     std::string& screen = result.out;
     while (end.empty() || screen.size() < end.size() ||
            screen.compare(screen.size() - end.size(), end.size(), end) != 0) {
       pollfd fd{master, POLLIN, 0};
-      int ready = 0;
-      while ((ready = poll(&fd, 1, left_ms(deadline))) < 0 && errno == EINTR) {
-      }
+      const int ready = poll(&fd, 1, 10);
       char chunk[256];
       const ssize_t n = ready > 0 ? read(master, chunk, sizeof chunk) : 0;
-      if (n <= 0) {
+      if (n > 0) {
+        screen.append(chunk, static_cast<std::size_t>(n));
+      } else if ((ready > 0 && errno != EAGAIN) || (ready == 0 && ended()) ||
+                 left_ms(deadline) == 0) {
         return;
       }
-      screen.append(chunk, static_cast<std::size_t>(n));
     }
   };
   read_until(prompt);
@@ -256,6 +268,12 @@ child_result run_in_terminal(const std::string& prompt, const std::string& typed
     read_until("");
   }
   reap(pid, deadline, result);
+  char chunk[4096];
+  ssize_t n = 0;
+  while ((n = read(next_reader, chunk, sizeof chunk)) > 0) {
+    result.left_unread.append(chunk, static_cast<std::size_t>(n));
+  }
+  close(next_reader);
   close(master);
   return result;
 }

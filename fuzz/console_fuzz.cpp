@@ -2,6 +2,7 @@
 // Arbitrary bytes as standard input to the very code main runs. Beyond
 // crashes, it checks each outcome against a second reading of the same
 // bytes, written another way: the number's form as a regular expression.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -63,20 +64,19 @@ std::string problem_of(const std::string& input, double& income) {
   if (std::isinf(income)) {
     return "the income is out of range";
   }
-  while (end < input.size() && (input[end] == ' ' || input[end] == '\t')) {
-    ++end;
+  // The rest of the line, as far as the reader may read it.
+  const std::string rest = input.substr(end, console::max_rest_of_line + 1);
+  const std::size_t line_end = std::min(rest.find('\n'), console::max_rest_of_line);
+  const std::string line = rest.substr(0, line_end);
+  static const std::regex grouped("[ \t]*[.]?[0-9]");
+  if (std::regex_search(line, grouped, std::regex_constants::match_continuous)) {
+    return "the income has a space inside it";
   }
-  static const std::regex second_number("[+-][.]?[0-9]");
-  static const std::regex grouped("[.]?[0-9]");
-  const auto followed_by = [&](const std::regex& pattern) {
-    return std::regex_search(input.cbegin() + static_cast<std::ptrdiff_t>(end), input.cend(),
-                             pattern, std::regex_constants::match_continuous);
-  };
-  if (followed_by(second_number)) {
+  if (line.find_first_of("0123456789") != std::string::npos) {
     return "the line holds a second number";
   }
-  if (followed_by(grouped)) {
-    return "the income has a space inside it";
+  if (line_end == console::max_rest_of_line && rest.size() > line_end) {
+    return "the line goes on for more than 64 KiB after the number";
   }
   return "";
 }
