@@ -202,6 +202,19 @@ reading read_income(std::istream& in) {
   return {problem == nullptr ? income : 0.0, problem};
 }
 
+std::ostream& write_amount(std::ostream& out, double amount) {
+  out.setf(std::ios_base::fixed);
+  out.setf(std::ios_base::showpoint);
+  out.precision(2);
+  return out << amount;
+}
+
+void write_result(std::ostream& out, double tax) {
+  write_amount(out << result_lead_in, tax) << std::endl;
+}
+
+std::string refusal(const char* problem) { return problem + std::string(advice); }
+
 int run(std::istream& in, std::ostream& out, std::ostream& err, read_error_check read_error) {
   out << prompt;
   const reading typed = read_income(in);
@@ -211,12 +224,9 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, read_error_check
     return report(err, system_reason("cannot read standard input", in_error));
   }
   if (typed.problem != nullptr) {
-    return report(err, typed.problem + std::string(advice));
+    return report(err, refusal(typed.problem));
   }
-  out.setf(std::ios_base::fixed);
-  out.setf(std::ios_base::showpoint);
-  out.precision(2);
-  out << result_lead_in << tax::compute_tax(typed.income) << std::endl;
+  write_result(out, tax::compute_tax(typed.income));
   if (!out) {  // errno is still the failed write's
     return report(err, system_reason("cannot write to standard output", errno));
   }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <string>
 
 namespace console {
 
@@ -32,6 +33,19 @@ struct reading {
 // is left over; either way at most max_rest_of_line characters past the
 // number are read.
 reading read_income(std::istream& in);
+
+// Writes `amount` as the program prints money: fixed-point with exactly two
+// decimals, no grouping. Leaves `out` in that notation, as the program's
+// standard output stays for the rest of the run.
+std::ostream& write_amount(std::ostream& out, double amount);
+
+// Writes the result line for `tax`: "\nYour 2008 tax is: $", the amount and
+// a line break, flushed.
+void write_result(std::ostream& out, double tax);
+
+// What the error line says after "tax2008: " when reading found `problem`:
+// the problem and what to type instead.
+std::string refusal(const char* problem);
 
 // Tells why reading stopped at the end of the input: an errno value when the
 // read failed, 0 at a plain end. A stream cannot tell the two apart itself.

@@ -47,11 +47,12 @@ endif()
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libtax2008-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 string(CONCAT CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
-  "2008 US federal income tax of a single filer (static library)\n"
-  "The C++ library behind tax2008: the 2008 rate schedule and\n"
-  "tax::compute_tax, with exact IEEE binary64 arithmetic whatever flags\n"
-  "the program that uses it is built with. It comes with a CMake package:\n"
-  "find_package(tax2008) gives the target tax2008::tax.")
+  "2008 US federal income tax for every filing status (static library)\n"
+  "The C++ library behind tax2008: the 2008 rate schedules and Tax Table of\n"
+  "the four filing statuses, tax::compute_tax and tax::table_tax, with exact\n"
+  "IEEE binary64 arithmetic whatever flags the program that uses it is built\n"
+  "with. It comes with a CMake package: find_package(tax2008) gives the\n"
+  "target tax2008::tax.")
 
 include(CPack)
 

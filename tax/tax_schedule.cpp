@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <cfloat>
 #include <cstddef>
+#include <iterator>
 #include <limits>
 
 #include <tax/tax_schedule.hpp>
@@ -33,7 +34,7 @@ namespace tax {
 
 // The base amounts are stored, not summed at run time, so that each one is
 // the exact figure of the published schedule.
-const std::array<bracket, 6> rate_schedule{{
+const schedule rate_schedule{{
     {0.0, 8025.0, 0.10, 0.0},
     {8025.0, 32550.0, 0.15, 802.5},
     {32550.0, 78850.0, 0.25, 4481.25},
@@ -42,24 +43,91 @@ const std::array<bracket, 6> rate_schedule{{
     {357700.0, std::numeric_limits<double>::infinity(), 0.35, 103791.75},
 }};
 
-double compute_tax(double income) {
+namespace {
+
+constexpr double unbounded = std::numeric_limits<double>::infinity();
+
+const schedule married_jointly_schedule{{
+    {0.0, 16050.0, 0.10, 0.0},
+    {16050.0, 65100.0, 0.15, 1605.0},
+    {65100.0, 131450.0, 0.25, 8962.5},
+    {131450.0, 200300.0, 0.28, 25550.0},
+    {200300.0, 357700.0, 0.33, 44828.0},
+    {357700.0, unbounded, 0.35, 96770.0},
+}};
+
+const schedule married_separately_schedule{{
+    {0.0, 8025.0, 0.10, 0.0},
+    {8025.0, 32550.0, 0.15, 802.5},
+    {32550.0, 65725.0, 0.25, 4481.25},
+    {65725.0, 100150.0, 0.28, 12775.0},
+    {100150.0, 178850.0, 0.33, 22414.0},
+    {178850.0, unbounded, 0.35, 48385.0},
+}};
+
+const schedule head_of_household_schedule{{
+    {0.0, 11450.0, 0.10, 0.0},
+    {11450.0, 43650.0, 0.15, 1145.0},
+    {43650.0, 112650.0, 0.25, 5975.0},
+    {112650.0, 182400.0, 0.28, 23225.0},
+    {182400.0, 357700.0, 0.33, 42755.0},
+    {357700.0, unbounded, 0.35, 100604.0},
+}};
+
+constexpr std::string_view names[] = {"single", "married-jointly", "married-separately",
+                                      "head-of-household"};
+
+double tax_under(const schedule& brackets, double income) {
   if (income <= 0.0) {
     return 0.0;  // also for -0.0 and -inf: the tax is never negative
   }
-  const bracket& first = rate_schedule.front();
+  const bracket& first = brackets.front();
   if (income <= first.upper_bound) {
     return income * first.rate;
   }
   // Lowest bracket first, inclusive bounds. NaN fails every test and so
   // lands in the top bracket, which turns it into a NaN tax.
   std::size_t row = 1;
-  while (row + 1 < rate_schedule.size() && !(income <= rate_schedule[row].upper_bound)) {
+  while (row + 1 < brackets.size() && !(income <= brackets[row].upper_bound)) {
     ++row;
   }
-  const bracket& chosen = rate_schedule[row];
+  const bracket& chosen = brackets[row];
   const double above = income - chosen.lower_bound;
   const double marginal = above * chosen.rate;
   return marginal + chosen.base_tax;
+}
+
+}  // namespace
+
+std::string_view name_of(filing_status status) { return names[static_cast<int>(status)]; }
+
+std::optional<filing_status> filing_status_named(std::string_view name) {
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    if (names[i] == name) {
+      return static_cast<filing_status>(i);
+    }
+  }
+  return std::nullopt;
+}
+
+const schedule& schedule_of(filing_status status) {
+  switch (status) {
+    case filing_status::married_filing_jointly:
+      return married_jointly_schedule;
+    case filing_status::married_filing_separately:
+      return married_separately_schedule;
+    case filing_status::head_of_household:
+      return head_of_household_schedule;
+    case filing_status::single:
+      break;
+  }
+  return rate_schedule;
+}
+
+double compute_tax(double income) { return tax_under(rate_schedule, income); }
+
+double compute_tax(double income, filing_status status) {
+  return tax_under(schedule_of(status), income);
 }
 
 }  // namespace tax

@@ -4,8 +4,11 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <map>
+#include <optional>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -37,52 +40,98 @@ std::string printed(double tax) {
 
 double next_up(double x) { return std::nextafter(x, std::numeric_limits<double>::infinity()); }
 
-// Each row of the golden file: income bits, result bits, printed amount,
-// worked out independently with exact arithmetic rounded once per operation.
+tax::filing_status status_named(const std::string& name) {
+  const std::optional<tax::filing_status> status = tax::filing_status_named(name);
+  if (!status) {
+    throw std::invalid_argument("no filing status " + name);
+  }
+  return *status;
+}
+
+const tax::filing_status all_statuses[] = {
+    tax::filing_status::single, tax::filing_status::married_filing_jointly,
+    tax::filing_status::married_filing_separately, tax::filing_status::head_of_household};
+
+// Each row of the golden file: status, income bits, result bits, printed
+// amount, worked out independently with exact arithmetic rounded once per
+// operation. The single filer's rows also hold for compute_tax(income).
 TEST(TaxSchedule, MatchesGoldenFileBitForBit) {
   std::ifstream golden(TAX2008_GOLDEN_FILE);
   ASSERT_TRUE(golden) << TAX2008_GOLDEN_FILE;
   std::string line;
-  int rows = 0;
+  std::map<std::string, int> rows;
   int wrong = 0;
   while (std::getline(golden, line)) {
     if (line.empty() || line[0] == '#') {
       continue;
     }
     std::istringstream row(line);
+    std::string status;
     std::string income_hex;
     std::string result_hex;
     std::string amount;
-    ASSERT_TRUE(row >> income_hex >> result_hex >> amount) << line;
+    ASSERT_TRUE(row >> status >> income_hex >> result_hex >> amount) << line;
     const double income = from_bits(std::stoull(income_hex, nullptr, 16));
     const double want = from_bits(std::stoull(result_hex, nullptr, 16));
-    const double got = tax::compute_tax(income);
-    ++rows;
+    const double got = tax::compute_tax(income, status_named(status));
+    const double single = tax::compute_tax(income);
+    ++rows[status];
     if (std::isnan(want)) {
       EXPECT_TRUE(std::isnan(got)) << line;
       continue;
     }
-    if (bits_of(got) != bits_of(want) || printed(got) != amount) {
+    if (bits_of(got) != bits_of(want) || printed(got) != amount ||
+        (status == "single" && bits_of(single) != bits_of(want))) {
       if (++wrong <= 10) {
-        ADD_FAILURE() << "income " << income_hex << ": got " << std::hexfloat << got << " ("
-                      << printed(got) << "), want " << want << " (" << amount << ")";
+        ADD_FAILURE() << line << ": got " << std::hexfloat << got << " (" << printed(got)
+                      << "), want " << want << " (" << amount << ")";
       }
     }
   }
-  EXPECT_EQ(wrong, 0) << "of " << rows << " rows";
-  EXPECT_GE(rows, 50000);
+  EXPECT_EQ(wrong, 0);
+  EXPECT_GE(rows["single"], 50000);
+  for (const tax::filing_status status : all_statuses) {
+    EXPECT_GE(rows[std::string(tax::name_of(status))], 20000) << tax::name_of(status);
+  }
 }
 
-// The schedule is continuous: at each bound both neighbouring formulas give
-// the next bracket's base tax, and the first income above it adds a little.
+// The schedules are continuous: at each bound both neighbouring formulas
+// give the next bracket's base tax, and the first income above it adds a
+// little. Each stored base amount is the one below plus that bracket's
+// width at its rate, exactly in cents; the rates are the same for all.
 TEST(TaxSchedule, BracketsMeetAtEveryThreshold) {
-  for (std::size_t i = 0; i + 1 < tax::rate_schedule.size(); ++i) {
-    const tax::bracket& below = tax::rate_schedule[i];
-    const tax::bracket& above = tax::rate_schedule[i + 1];
-    SCOPED_TRACE(below.upper_bound);
-    EXPECT_EQ(above.lower_bound, below.upper_bound);
-    EXPECT_EQ(tax::compute_tax(below.upper_bound), above.base_tax);
-    EXPECT_GE(tax::compute_tax(next_up(below.upper_bound)), above.base_tax);
+  const int percents[] = {10, 15, 25, 28, 33, 35};
+  for (const tax::filing_status status : all_statuses) {
+    const tax::schedule& rows = tax::schedule_of(status);
+    EXPECT_EQ(rows[0].lower_bound, 0.0);
+    EXPECT_EQ(rows[0].base_tax, 0.0);
+    EXPECT_EQ(rows[5].upper_bound, std::numeric_limits<double>::infinity());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(rows[i].rate, percents[i] / 100.0);
+    }
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+      const tax::bracket& below = rows[i];
+      const tax::bracket& above = rows[i + 1];
+      SCOPED_TRACE(std::string(tax::name_of(status)) + " " + std::to_string(below.upper_bound));
+      EXPECT_EQ(above.lower_bound, below.upper_bound);
+      const auto width = static_cast<long long>(below.upper_bound - below.lower_bound);
+      EXPECT_EQ(std::llround(above.base_tax * 100),
+                std::llround(below.base_tax * 100) + width * percents[i]);
+      EXPECT_EQ(tax::compute_tax(below.upper_bound, status), above.base_tax);
+      EXPECT_GE(tax::compute_tax(next_up(below.upper_bound), status), above.base_tax);
+    }
+  }
+  EXPECT_EQ(&tax::schedule_of(tax::filing_status::single), &tax::rate_schedule);
+}
+
+// Names as a link or a file gives them, both ways.
+TEST(TaxSchedule, StatusNames) {
+  for (const tax::filing_status status : all_statuses) {
+    EXPECT_EQ(tax::filing_status_named(tax::name_of(status)), status);
+  }
+  EXPECT_EQ(tax::name_of(tax::filing_status::married_filing_jointly), "married-jointly");
+  for (const char* name : {"", "Single", "married", "single "}) {
+    EXPECT_EQ(tax::filing_status_named(name), std::nullopt) << name;
   }
 }
 
@@ -90,11 +139,12 @@ TEST(TaxSchedule, BracketsMeetAtEveryThreshold) {
 // elsewhere: the tax never goes negative and never falls as income rises.
 TEST(TaxSchedule, NeverNegativeAndNeverDecreasing) {
   // Returns where the walk ended.
-  const auto check_from = [](double x, int steps) {
-    double previous = tax::compute_tax(x);
+  const auto check_from = [](double x, int steps,
+                             tax::filing_status status = tax::filing_status::single) {
+    double previous = tax::compute_tax(x, status);
     for (int i = 0; i < steps; ++i) {
       const double next = next_up(x);
-      const double tax = tax::compute_tax(next);
+      const double tax = tax::compute_tax(next, status);
       if (!(tax >= 0.0) || std::signbit(tax) || tax < previous) {
         ADD_FAILURE() << std::hexfloat << next << " gives " << tax << " after " << previous;
         return x;
@@ -110,9 +160,11 @@ TEST(TaxSchedule, NeverNegativeAndNeverDecreasing) {
   EXPECT_EQ(check_from(-500 * tiny, 1000), 500 * tiny);
   const double smallest_normal = std::numeric_limits<double>::min();
   EXPECT_GT(check_from(smallest_normal - 500 * tiny, 1000), smallest_normal);
-  for (const tax::bracket& row : tax::rate_schedule) {
-    if (std::isfinite(row.upper_bound)) {
-      check_from(row.upper_bound - 1e-6, 2 * 1000 * 1000);
+  for (const tax::filing_status status : all_statuses) {
+    for (const tax::bracket& row : tax::schedule_of(status)) {
+      if (std::isfinite(row.upper_bound)) {
+        check_from(row.upper_bound - 1e-6, 2 * 1000 * 1000, status);
+      }
     }
   }
   std::mt19937_64 random(2008);

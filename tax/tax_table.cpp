@@ -18,7 +18,7 @@ constexpr band bands[] = {{0, 5}, {5, 10}, {15, 10}, {25, 25}, {3000, 50}};
 
 }  // namespace
 
-std::optional<double> table_tax(double income) {
+std::optional<table_row> table_row_of(double income, filing_status status) {
   if (!(income < table_limit)) {
     return std::nullopt;  // also NaN
   }
@@ -33,11 +33,11 @@ std::optional<double> table_tax(double income) {
 
   // Exact integers throughout: rounding a binary64 product could land on
   // the wrong side of a half. The midpoint is counted in half dollars; the
-  // schedule's rates are whole per cents and its amounts whole cents, so
+  // schedules' rates are whole per cents and their amounts whole cents, so
   // 200 times the tax is a whole number.
   const std::int64_t midpoint_halves = 2 * start + b->width;
   const double midpoint = static_cast<double>(midpoint_halves) / 2;
-  const bracket* row = rate_schedule.data();
+  const bracket* row = schedule_of(status).data();
   while (midpoint > row->upper_bound) {
     ++row;
   }
@@ -47,7 +47,15 @@ std::optional<double> table_tax(double income) {
       midpoint_halves - 2 * static_cast<std::int64_t>(row->lower_bound);
   const std::int64_t tax_200ths = percent * above_halves + 2 * base_cents;
   const std::int64_t whole_dollars = (tax_200ths + 100) / 200;  // halves up
-  return static_cast<double>(whole_dollars);
+  return table_row{static_cast<double>(start), static_cast<double>(start + b->width),
+                   static_cast<double>(whole_dollars)};
 }
+
+std::optional<double> table_tax(double income, filing_status status) {
+  const std::optional<table_row> row = table_row_of(income, status);
+  return row ? std::optional<double>(row->tax) : std::nullopt;
+}
+
+std::optional<double> table_tax(double income) { return table_tax(income, filing_status::single); }
 
 }  // namespace tax

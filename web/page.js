@@ -1,37 +1,68 @@
 // SPDX-License-Identifier: MIT
 // Works out the tax with the console program's own code built to WebAssembly
-// (tax2008.js), and shows how the income fills the brackets.
+// (tax2008.js), leads with the figure a 2008 Form 1040 uses, and shows how
+// the income fills the chosen status's brackets.
 'use strict';
 
-const money = new Intl.NumberFormat('en-US', {minimumFractionDigits: 2, maximumFractionDigits: 2});
-const dollars = (amount) => '$' + money.format(amount);  // a number, or decimal text as it stands
-const whole_dollars = (amount) => '$' + amount.toLocaleString('en-US');
+// Digits grouped in threes, on decimal text as the C++ code printed it, so
+// that no digit passes through a binary number on the way.
+const group = (text) => text.replace(/^(-?)(\d+)/, (_, sign, whole) =>
+  sign + whole.replace(/\B(?=(\d{3})+$)/g, ','));
+const money = (text) => '$' + group(text);
+const whole_dollars = (amount) => money(String(amount));
 
 // Whole cents of a decimal text with two decimals, and back.
 const cents = (text) => BigInt(text.replace('.', ''));
 const decimal = (c) => {
-  const digits = c.toString().padStart(3, '0');
-  return digits.slice(0, -2) + '.' + digits.slice(-2);
+  const digits = (c < 0n ? -c : c).toString().padStart(3, '0');
+  return (c < 0n ? '-' : '') + digits.slice(0, -2) + '.' + digits.slice(-2);
 };
 
-// How `income` fills the brackets `rows` (the library's schedule), given the
-// printed `total`: for each bracket reached, the part of the income in it and
-// the tax on that part, as decimal text. A full bracket's tax is the
-// difference of two base amounts, whole cents; the top one's is what the
-// total leaves, so that the printed cents add up to the printed total.
-function fill(rows, income, total) {
+// How the income of `answer` fills the brackets `rows` (the library's
+// schedule), given the printed total tax `total`: for each bracket reached,
+// the part of the income in it and the tax on that part, as decimal text.
+// A full bracket holds its whole width and its tax is the difference of two
+// base amounts, whole cents; the top one holds what the printed total income
+// leaves and owes what the printed total tax leaves, so that both columns add
+// up to their printed totals.
+function fill(rows, answer, total) {
   const parts = [];
-  for (let i = 0; i < rows.length && income > rows[i].lower_bound; ++i) {
+  let income_left = cents(answer.income_text);
+  for (let i = 0; i < rows.length && answer.income > rows[i].lower_bound; ++i) {
     const row = rows[i];
-    const top = !(income > row.upper_bound);
+    const top = !(answer.income > row.upper_bound);
+    const width = top ? income_left : BigInt(row.upper_bound - row.lower_bound) * 100n;
     const up_to = top ? cents(total) : cents(rows[i + 1].base_tax.toFixed(2));
-    parts.push({
-      row,
-      income: (top ? income : row.upper_bound) - row.lower_bound,
-      tax: decimal(up_to - cents(row.base_tax.toFixed(2))),
-    });
+    parts.push({row, income: decimal(width), tax: decimal(up_to - cents(row.base_tax.toFixed(2)))});
+    income_left -= width;
   }
   return parts;
+}
+
+// The Tax Table's column for each status, as the Table heads it.
+const columns = {
+  'single': 'Single',
+  'married-jointly': 'Married filing jointly',
+  'married-separately': 'Married filing separately',
+  'head-of-household': 'Head of a household',
+};
+
+// The figure a 2008 Form 1040 uses for `answer`, and where it comes from:
+// the Tax Table under $100,000, the Tax Computation Worksheet (the
+// schedule's figure, to the cent) from there on.
+function filing_figure(answer, status, total) {
+  if (answer.income < 0) {
+    return {table: '$0', worksheet: '', source: ': a taxable income is never below zero, so a ' +
+      'negative one is entered as 0, and the tax on it is 0.'};
+  }
+  if (!Number.isNaN(answer.table_tax)) {
+    return {table: whole_dollars(answer.table_tax), worksheet: '',
+            source: `, from the 2008 Tax Table: the ${columns[status]} column, on the row for ` +
+              `a taxable income of at least ${whole_dollars(answer.table_at_least)} but less ` +
+              `than ${whole_dollars(answer.table_less_than)}.`};
+  }
+  return {table: '', worksheet: money(total), source: ', from the Tax Computation Worksheet, ' +
+    'which gives the rate schedule\'s figure for a taxable income of $100,000 or more.'};
 }
 
 const by_id = (id) => document.getElementById(id);
@@ -43,37 +74,46 @@ function bracket_name({lower_bound, upper_bound}) {
   return Number.isFinite(upper_bound) ? over + ', up to ' + whole_dollars(upper_bound) : over;
 }
 
-function show(module, rows, typed) {
-  const answer = module.answer(typed);
+// A cell or element whose text is money: never broken inside the figure.
+function money_text(element, text) {
+  element.textContent = text;
+  element.classList.add('money');
+  return element;
+}
+
+function show(module, typed, status) {
+  const answer = module.answer(typed, status);
   const taxed = answer.result !== '';
+  const total = answer.result.slice(answer.result.indexOf('$') + 1);
   by_id('result').textContent = answer.result;
   by_id('error').textContent = answer.error;
   by_id('income').setAttribute('aria-invalid', String(!taxed));
-  const in_table = taxed && !Number.isNaN(answer.table_tax);
-  by_id('table-tax').textContent = in_table ? whole_dollars(answer.table_tax) : '';
-  by_id('table-note').hidden = !in_table;
-  by_id('schedule-note').hidden = !taxed || in_table;
+  const figure = taxed ? filing_figure(answer, status, total) : {table: '', worksheet: '', source: ''};
+  by_id('table-tax').textContent = figure.table;
+  by_id('worksheet-tax').textContent = figure.worksheet;
+  by_id('filing-source').textContent = figure.source;
+  by_id('filing-figure').hidden = !taxed;
 
-  const total = answer.result.slice(answer.result.indexOf('$') + 1);
-  const parts = taxed ? fill(rows, answer.income, total) : [];
+  const rows = module.schedule(status);
+  const parts = taxed ? fill(rows, answer, total) : [];
   by_id('brackets').hidden = parts.length === 0;
   by_id('rows').replaceChildren(...parts.map((part) => {
     const tr = document.createElement('tr');
-    for (const text of [bracket_name(part.row), dollars(part.income), percent(part.row.rate),
-                        dollars(part.tax)]) {
-      tr.insertCell().textContent = text;
-    }
+    tr.insertCell().textContent = bracket_name(part.row);
+    money_text(tr.insertCell(), money(part.income)).dataset.label = 'Income';
+    tr.insertCell().textContent = percent(part.row.rate);
+    money_text(tr.insertCell(), money(part.tax)).dataset.label = 'Tax';
     return tr;
   }));
   by_id('bars').replaceChildren(...parts.map((part) => {
     const bar = document.createElement('span');
-    bar.style.width = percent(part.income / answer.income);
+    bar.style.width = percent(Number(part.income) / Number(answer.income_text));
     bar.textContent = percent(part.row.rate);
     return bar;
   }));
   if (parts.length > 0) {
-    by_id('total-income').textContent = dollars(answer.income);
-    by_id('total-tax').textContent = dollars(total);
+    by_id('total-income').textContent = money(answer.income_text);
+    by_id('total-tax').textContent = money(total);
     by_id('marginal').textContent = percent(parts[parts.length - 1].row.rate);
     by_id('average').textContent = percent(Number(total) / answer.income);
   }
@@ -82,19 +122,25 @@ function show(module, rows, typed) {
 function start() {
   const input = by_id('income');
   const button = by_id('work-out');
-  tax2008().then((module) => {
-    const rows = module.schedule();
+  const status = () => document.querySelector('input[name="status"]:checked').value;
+  const ready = (module) => {
+    const answer = () => show(module, input.value, status());
     by_id('ask').addEventListener('submit', (event) => {
       event.preventDefault();
-      show(module, rows, input.value);
+      answer();
     });
+    for (const radio of document.querySelectorAll('input[name="status"]')) {
+      radio.addEventListener('change', () => input.value !== '' && answer());
+    }
     input.disabled = button.disabled = false;
+    by_id('starting').hidden = true;
     input.focus();
     document.documentElement.dataset.readyMs = Math.round(performance.now());
-  }, (error) => {
+  };
+  tax2008().then(ready, (error) => {
     by_id('error').textContent = 'This browser could not start the calculator: ' + error;
   });
 }
 
 if (typeof document === 'object') start();
-if (typeof module === 'object') module.exports = {fill};
+if (typeof module === 'object') module.exports = {fill, filing_figure, group};

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Recomputes the golden file on targets where GoogleTest is not available:
-// reads its rows on standard input and writes each one again with this
-// build's own result bits and printed amount. Any NaN is written as the one
-// NaN of the file, since NaN compares as NaN whatever its payload.
+// reads its rows (status, income, result, amount) on standard input and
+// writes each one again with this build's own result bits and printed
+// amount. Any NaN is written as the one NaN of the file, since NaN compares
+// as NaN whatever its payload.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -34,17 +35,19 @@ int main() {
     if (line.empty() || line[0] == '#') {
       continue;
     }
-    const std::uint64_t income_bits = std::stoull(line.substr(0, 16), nullptr, 16);
+    const std::size_t space = line.find(' ');
+    const std::string status = line.substr(0, space);
+    const std::uint64_t income_bits = std::stoull(line.substr(space + 1, 16), nullptr, 16);
     double income = 0.0;
     std::memcpy(&income, &income_bits, sizeof income);
-    const double tax = tax::compute_tax(income);
+    const double tax = tax::compute_tax(income, tax::filing_status_named(status).value());
     std::uint64_t tax_bits = 0x7ff8000000000000;
     if (!std::isnan(tax)) {
       std::memcpy(&tax_bits, &tax, sizeof tax_bits);
     }
     amount.str("");
     amount << tax;
-    std::cout << hex_bits(income_bits) << ' ' << hex_bits(tax_bits) << ' '
+    std::cout << status << ' ' << hex_bits(income_bits) << ' ' << hex_bits(tax_bits) << ' '
               << (std::isnan(tax) ? "nan" : amount.str()) << '\n';
   }
   return std::cout.flush() ? 0 : 1;
