@@ -81,10 +81,28 @@ function money_text(element, text) {
   return element;
 }
 
+// Clears what an answer showed, so that none stands beside another income.
+function clear_answer() {
+  for (const id of ['result', 'error', 'table-tax', 'worksheet-tax', 'filing-source']) {
+    by_id(id).textContent = '';
+  }
+  by_id('filing-figure').hidden = by_id('brackets').hidden = by_id('link').hidden = true;
+  by_id('income').removeAttribute('aria-invalid');
+}
+
+// Says `text` in the live region, a repeated answer too: a screen reader
+// speaks a region when its text changes, so a repeat differs by a no-break
+// space at its end.
+function announce(text) {
+  const region = by_id('announcement');
+  region.textContent = region.textContent === text ? text + '\u00a0' : text;
+}
+
 function show(module, typed, status) {
   const answer = module.answer(typed, status);
   const taxed = answer.result !== '';
   const total = answer.result.slice(answer.result.indexOf('$') + 1);
+  clear_answer();
   by_id('result').textContent = answer.result;
   by_id('error').textContent = answer.error;
   by_id('income').setAttribute('aria-invalid', String(!taxed));
@@ -93,6 +111,16 @@ function show(module, typed, status) {
   by_id('worksheet-tax').textContent = figure.worksheet;
   by_id('filing-source').textContent = figure.source;
   by_id('filing-figure').hidden = !taxed;
+  const status_label = document.querySelector(`input[name="status"][value="${status}"]`);
+  by_id('print-summary').textContent = `Taxable income: ${typed}. Filing status: ` +
+    status_label.parentElement.textContent.replace(/\s+/g, ' ').trim() + '.';
+  announce(taxed ? by_id('filing-figure').textContent.replace(/\s+/g, ' ').trim() + ' ' + answer.result
+                 : answer.error);
+
+  const link = '#' + new URLSearchParams({income: typed, status});
+  history.replaceState(null, '', link);
+  by_id('answer-link').href = link;
+  by_id('link').hidden = !taxed;
 
   const rows = module.schedule(status);
   const parts = taxed ? fill(rows, answer, total) : [];
@@ -102,6 +130,7 @@ function show(module, typed, status) {
     tr.insertCell().textContent = bracket_name(part.row);
     money_text(tr.insertCell(), money(part.income)).dataset.label = 'Income';
     tr.insertCell().textContent = percent(part.row.rate);
+    tr.cells[2].dataset.label = 'Rate';
     money_text(tr.insertCell(), money(part.tax)).dataset.label = 'Tax';
     return tr;
   }));
@@ -119,27 +148,74 @@ function show(module, typed, status) {
   }
 }
 
+// The income and status a link holds after its "#", if any.
+function linked() {
+  const params = new URLSearchParams(location.hash.slice(1));
+  const status = params.get('status');
+  return params.has('income') && Object.hasOwn(columns, status ?? 'single')
+    ? {income: params.get('income'), status: status ?? 'single'} : null;
+}
+
+function cannot_run(error) {
+  by_id('starting').hidden = true;
+  by_id('error').textContent = 'This browser cannot run the calculator: it needs WebAssembly, ' +
+    'which it lacks or has turned off (' + error + '). Open this page in any current browser, ' +
+    'or use the tax2008 program at a command line.';
+  announce(by_id('error').textContent);
+}
+
 function start() {
   const input = by_id('income');
   const button = by_id('work-out');
   const status = () => document.querySelector('input[name="status"]:checked').value;
-  const ready = (module) => {
-    const answer = () => show(module, input.value, status());
+  let answered = null;  // the text the answer shown is for
+  const answer = () => {
+    answered = input.value;
+    show(module, input.value, status());
+  };
+  let module = null;
+  const open_link = () => {
+    const link = linked();
+    if (link) {
+      input.value = link.income;
+      document.querySelector(`input[name="status"][value="${link.status}"]`).checked = true;
+      answer();
+    }
+  };
+  const ready = (loaded) => {
+    module = loaded;
     by_id('ask').addEventListener('submit', (event) => {
       event.preventDefault();
       answer();
     });
     for (const radio of document.querySelectorAll('input[name="status"]')) {
-      radio.addEventListener('change', () => input.value !== '' && answer());
+      radio.addEventListener('change', () => answered !== null && answer());
     }
+    input.addEventListener('input', () => {
+      if (answered !== null && input.value !== answered) {
+        answered = null;
+        clear_answer();
+      }
+    });
+    addEventListener('hashchange', open_link);
+    by_id('copy-link').addEventListener('click', () => {
+      const said = (text) => () => { by_id('copied').textContent = text; };
+      navigator.clipboard.writeText(location.href)
+        .then(said('Copied.'), said('Select the link and copy it.'));
+    });
     input.disabled = button.disabled = false;
     by_id('starting').hidden = true;
+    open_link();
     input.focus();
     document.documentElement.dataset.readyMs = Math.round(performance.now());
   };
-  tax2008().then(ready, (error) => {
-    by_id('error').textContent = 'This browser could not start the calculator: ' + error;
-  });
+  // The loader throws at once where WebAssembly is missing, before its
+  // promise exists; a failed compile rejects the promise.
+  try {
+    tax2008().then(ready, cannot_run);
+  } catch (error) {
+    cannot_run(error);
+  }
 }
 
 if (typeof document === 'object') start();
