@@ -48,6 +48,7 @@ const states = [
    shows: {result: 'Your 2008 tax is: $8843.75', wrapped: [], wide: false}},
   {name: 'phone-huge', width: 320, clear: true, type: '1234567890123456789',
    shows: {figure: '$432,098,761,543,188,480.00', wrapped: [], wide: false}},
+  {name: 'desktop-huge', width: 1024, clear: true, type: '1e300', shows: {wrapped: [], wide: false}},
   {name: 'dark', dark: true, width: 360, open: 'index.html#income=50000&status=single', axe: true,
    screenshot: true, shows: {dark: true, figure: '$8,850', wrapped: [], wide: false}},
   {name: 'no-webassembly', open: 'no-webassembly.html', width: 1024,
