@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "console.hpp"
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <console/console.hpp>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
@@ -90,22 +89,20 @@ std::string without_point(const std::string& text) {
 // taken. Returns what is wrong with the line: a digit in it is a second
 // number, or, right after the blanks, a number typed in groups ("50 000",
 // "50000 .5"); a line that goes on past max_rest_of_line cannot be checked.
-const char* read_rest_of_line(std::istream& in, traits::int_type c) {
+problem read_rest_of_line(std::istream& in, traits::int_type c) {
   std::streambuf& buf = *in.rdbuf();
-  const char* problem = nullptr;
+  problem found = problem::none;
   enum { blanks, point, other } seen = blanks;  // what came since the number
   for (std::size_t taken = 0; c != eof; ++taken) {
     if (taken == max_rest_of_line) {
-      return problem != nullptr ? problem
-                                : "the line goes on for more than 64 KiB after the number";
+      return found != problem::none ? found : problem::line_too_long;
     }
     if (c == '\n') {
       buf.sbumpc();  // and no further: the next line may not be typed yet
-      return problem;
+      return found;
     }
-    if (problem == nullptr && is_digit(c)) {
-      problem =
-          seen == other ? "the line holds a second number" : "the income has a space inside it";
+    if (found == problem::none && is_digit(c)) {
+      found = seen == other ? problem::second_number : problem::space_inside;
     }
     const bool blank = c == ' ' || c == '\t';
     if (seen == blanks && c == '.') {
@@ -116,13 +113,13 @@ const char* read_rest_of_line(std::istream& in, traits::int_type c) {
     c = buf.snextc();
   }
   in.setstate(std::ios_base::eofbit);
-  return problem;
+  return found;
 }
 
 // A refusal still takes the rest of the line.
-reading refused(std::istream& in, traits::int_type c, const char* problem) {
+reading refused(std::istream& in, traits::int_type c, problem p) {
   read_rest_of_line(in, c);
-  return {0.0, problem};
+  return {0.0, p};
 }
 
 const char prompt[] = "Please enter your 2008 taxable income: ";
@@ -156,7 +153,7 @@ reading read_income(std::istream& in) {
   // before we wait. It does not skip white space: that is done below.
   const std::istream::sentry ok(in, /*noskipws=*/true);
   if (!ok) {
-    return {0.0, "no income was entered"};
+    return {0.0, problem::no_income};
   }
   std::streambuf& buf = *in.rdbuf();
   auto c = buf.sgetc();
@@ -166,21 +163,21 @@ reading read_income(std::istream& in) {
   std::string text;
   while (c != eof && !is_space(c)) {
     if (text.size() == max_number_length) {
-      return refused(in, c, "the income is longer than 1000 characters");
+      return refused(in, c, problem::too_long);
     }
     text.push_back(traits::to_char_type(c));
     c = buf.snextc();
   }
   if (text.empty()) {
     in.setstate(std::ios_base::eofbit);
-    return {0.0, "no income was entered"};
+    return {0.0, problem::no_income};
   }
   const std::size_t length = number_length(text);
   if (length == 0) {
-    return refused(in, c, "the income is not a number");  // "abc", "$50000", "inf", "-"
+    return refused(in, c, problem::not_a_number);
   }
   if (length < text.size()) {
-    return refused(in, c, "the number runs into other characters");  // "50,000", "12abc", "0x1A"
+    return refused(in, c, problem::runs_into_other);
   }
 
   // The text is a decimal number now, which strtod rounds correctly: too
@@ -193,13 +190,13 @@ reading read_income(std::istream& in) {
   const double income = std::strtod(digits.c_str(), &end);
   errno = saved_errno;
   if (end != digits.c_str() + digits.size()) {
-    return refused(in, c, "the number could not be converted");  // GCOVR_EXCL_LINE: a broken strtod
+    return refused(in, c, problem::not_converted);  // GCOVR_EXCL_LINE: a broken strtod
   }
   if (std::isinf(income)) {
-    return refused(in, c, "the income is out of range");
+    return refused(in, c, problem::out_of_range);
   }
-  const char* problem = read_rest_of_line(in, c);
-  return {problem == nullptr ? income : 0.0, problem};
+  const problem found = read_rest_of_line(in, c);
+  return {found == problem::none ? income : 0.0, found};
 }
 
 std::ostream& write_amount(std::ostream& out, double amount) {
@@ -213,7 +210,35 @@ void write_result(std::ostream& out, double tax) {
   write_amount(out << result_lead_in, tax) << std::endl;
 }
 
-std::string refusal(const char* problem) { return problem + std::string(advice); }
+std::string words(problem p) {
+  switch (p) {
+    case problem::none:
+      break;
+    case problem::no_income:
+      return "no income was entered";
+    case problem::not_a_number:
+      return "the income is not a number";
+    case problem::runs_into_other:
+      return "the number runs into other characters";
+    case problem::too_long:
+      return "the income is longer than " + std::to_string(max_number_length) + " characters";
+    case problem::out_of_range:
+      return "the income is out of range";
+    case problem::space_inside:
+      return "the income has a space inside it";
+    case problem::second_number:
+      return "the line holds a second number";
+    case problem::line_too_long:
+      return "the line goes on for more than " + std::to_string(max_rest_of_line / 1024) +
+             " KiB after the number";
+    case problem::not_converted:  // GCOVR_EXCL_START: only a broken strtod
+      return "the number could not be converted";
+      // GCOVR_EXCL_STOP
+  }
+  return "";
+}
+
+std::string refusal(problem p) { return words(p) + advice; }
 
 int run(std::istream& in, std::ostream& out, std::ostream& err, read_error_check read_error) {
   out << prompt;
@@ -223,7 +248,7 @@ int run(std::istream& in, std::ostream& out, std::ostream& err, read_error_check
   if (in_error != 0) {
     return report(err, system_reason("cannot read standard input", in_error));
   }
-  if (typed.problem != nullptr) {
+  if (typed.problem != problem::none) {
     return report(err, refusal(typed.problem));
   }
   write_result(out, tax::compute_tax(typed.income));

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <cerrno>
+#include <console/console.hpp>
 #include <cstdio>
 #include <iostream>
-
-#include "console.hpp"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <cmath>
+#include <console/console.hpp>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -28,13 +29,10 @@ double from_bits(std::uint64_t b) {
   return x;
 }
 
-// As the program prints it: fixed, with two decimals.
+// As the program prints it.
 std::string printed(double tax) {
   std::ostringstream out;
-  out.setf(std::ios_base::fixed);
-  out.setf(std::ios_base::showpoint);
-  out.precision(2);
-  out << tax;
+  console::write_amount(out, tax);
   return out.str();
 }
 

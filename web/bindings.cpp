@@ -4,6 +4,7 @@
 // beside its answer.
 #include <emscripten/bind.h>
 
+#include <console/console.hpp>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -11,8 +12,6 @@
 
 #include <tax/tax_schedule.hpp>
 #include <tax/tax_table.hpp>
-
-#include "console.hpp"
 
 namespace {
 
@@ -39,7 +38,7 @@ answer answer_for(const std::string& typed, const std::string& status_name) {
   std::istringstream in(typed + "\n");
   const console::reading r = console::read_income(in);
   answer a{"", "", r.income, "", none, none, none};
-  if (r.problem != nullptr) {
+  if (r.problem != console::problem::none) {
     a.error = console::refusal(r.problem);
     return a;
   }

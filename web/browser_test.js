@@ -16,6 +16,7 @@ const path = require('path');
 const zlib = require('zlib');
 const {spawn} = require('child_process');
 const modules = path.join(__dirname, 'node_modules');
+const chromium = process.env.TAX2008_CHROMIUM || '/usr/bin/chromium';  // as the build found it, or Debian's
 
 const [site_dir, out, engine] = process.argv.slice(2).map((arg, i) => i < 2 ? path.resolve(arg) : arg);
 const advice = '; type a plain number such as 50000 or 50000.00, without spaces, commas or a dollar sign';
@@ -134,9 +135,9 @@ function serve(dir) {
 async function puppeteer_driver(dark) {
   const puppeteer = require(path.join(modules, 'puppeteer-core'));
   const browser = await puppeteer.launch(engine === 'firefox'
-    ? {browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: true,
+    ? {browser: 'firefox', executablePath: process.env.TAX2008_FIREFOX || '/usr/bin/firefox-esr', headless: true,
        extraPrefsFirefox: {'layout.css.prefers-color-scheme.content-override': dark ? 0 : 1}}
-    : {executablePath: '/usr/bin/chromium', headless: true,
+    : {executablePath: chromium, headless: true,
        args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage', '--disable-background-networking',
               '--no-first-run', '--disable-component-update', '--disable-sync']});
   const page = await browser.newPage();
@@ -183,7 +184,7 @@ async function webkit_driver(dark) {
     });
   });
   const env = {...process.env, ...(dark ? {GTK_THEME: 'Adwaita:dark'} : {})};
-  const server = spawn('/usr/bin/WebKitWebDriver', [`--port=${port}`], {env, stdio: 'ignore'});
+  const server = spawn(process.env.TAX2008_WEBKIT_DRIVER || '/usr/bin/WebKitWebDriver', [`--port=${port}`], {env, stdio: 'ignore'});
   const call = async (method, route, body) => {
     for (let tries = 0; ; ++tries) {
       try {
@@ -199,7 +200,8 @@ async function webkit_driver(dark) {
     }
   };
   const session = await call('POST', '/session', {capabilities: {alwaysMatch: {'webkitgtk:browserOptions':
-    {binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser', args: ['--automation']}}}});
+    {binary: process.env.TAX2008_MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
+     args: ['--automation']}}}});
   const at = `/session/${session.sessionId}`;
   const element = async (selector) => Object.values(await call('POST', `${at}/element`,
     {using: 'css selector', value: selector}))[0];
@@ -288,7 +290,7 @@ async function lighthouse() {
       `http://127.0.0.1:${server.address().port}/index.html`, '--output=json', '--output-path=stdout', '--quiet',
       '--only-categories=performance,accessibility,best-practices,seo',
       '--chrome-flags=--headless --no-sandbox --disable-gpu --disable-dev-shm-usage --disable-background-networking'],
-    {env: {...process.env, CHROME_PATH: '/usr/bin/chromium'}, maxBuffer: 64 << 20})).stdout);
+    {env: {...process.env, CHROME_PATH: chromium}, maxBuffer: 64 << 20})).stdout);
   } finally {
     server.close();
   }

@@ -1,54 +1,43 @@
 // SPDX-License-Identifier: MIT
-// Recomputes the golden file on targets where GoogleTest is not available:
-// reads its rows (status, income, result, amount) on standard input and
-// writes each one again with this build's own result bits and printed
-// amount. Any NaN is written as the one NaN of the file, since NaN compares
-// as NaN whatever its payload.
+// Checks this build of the tax library against the golden file given, as a
+// consumer builds it (with its own flags, such as -march=native): every
+// row's result bits for its status. Prints the count and exits 1 if any row
+// differs. Any NaN matches a NaN, whatever its payload.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <iomanip>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
 #include <tax/tax_schedule.hpp>
 
-namespace {
-
-std::string hex_bits(std::uint64_t bits) {
-  std::ostringstream hex;
-  hex << std::hex << std::setw(16) << std::setfill('0') << bits;
-  return hex.str();
-}
-
-}  // namespace
-
-int main() {
-  std::ios_base::sync_with_stdio(false);
+int main(int argc, char** argv) {
+  std::ifstream golden(argc > 1 ? argv[1] : "");
   std::string line;
-  std::ostringstream amount;
-  amount.setf(std::ios_base::fixed);
-  amount.setf(std::ios_base::showpoint);
-  amount.precision(2);
-  while (std::getline(std::cin, line)) {
-    if (line.empty() || line[0] == '#') {
+  int rows = 0;
+  int differ = 0;
+  while (std::getline(golden, line)) {
+    std::istringstream row(line);
+    std::string status;
+    std::string income_hex;
+    std::string result_hex;
+    if (line[0] == '#' || !(row >> status >> income_hex >> result_hex)) {
       continue;
     }
-    const std::size_t space = line.find(' ');
-    const std::string status = line.substr(0, space);
-    const std::uint64_t income_bits = std::stoull(line.substr(space + 1, 16), nullptr, 16);
+    const std::uint64_t income_bits = std::stoull(income_hex, nullptr, 16);
+    const std::uint64_t want = std::stoull(result_hex, nullptr, 16);
     double income = 0.0;
     std::memcpy(&income, &income_bits, sizeof income);
     const double tax = tax::compute_tax(income, tax::filing_status_named(status).value());
-    std::uint64_t tax_bits = 0x7ff8000000000000;
-    if (!std::isnan(tax)) {
-      std::memcpy(&tax_bits, &tax, sizeof tax_bits);
-    }
-    amount.str("");
-    amount << tax;
-    std::cout << status << ' ' << hex_bits(income_bits) << ' ' << hex_bits(tax_bits) << ' '
-              << (std::isnan(tax) ? "nan" : amount.str()) << '\n';
+    std::uint64_t got = 0;
+    std::memcpy(&got, &tax, sizeof got);
+    ++rows;
+    double wanted = 0.0;
+    std::memcpy(&wanted, &want, sizeof wanted);
+    differ += got != want && !(std::isnan(tax) && std::isnan(wanted)) ? 1 : 0;
   }
-  return std::cout.flush() ? 0 : 1;
+  std::cout << rows << " golden rows, " << differ << " differ\n";
+  return rows > 50000 && differ == 0 ? 0 : 1;
 }

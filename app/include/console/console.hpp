@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef APP_CONSOLE_HPP
-#define APP_CONSOLE_HPP
+#ifndef CONSOLE_CONSOLE_HPP
+#define CONSOLE_CONSOLE_HPP
 
 #include <cstddef>
 #include <iosfwd>
@@ -16,10 +16,27 @@ constexpr std::size_t max_number_length = 1000;
 // terminal holds in a line.
 constexpr std::size_t max_rest_of_line = 64 * 1024;
 
-// The income typed, or what was wrong with it; `problem` is null on success.
+// What can be wrong with what was typed, or with reading it.
+enum class problem {
+  none,
+  no_income,        // nothing but white space before the end of input
+  not_a_number,     // "abc", "$50000", "inf", "-"
+  runs_into_other,  // "50,000", "12abc", "0x1A"
+  too_long,         // more than max_number_length characters
+  out_of_range,     // past the largest double: "1e400"
+  space_inside,     // a digit right after the blanks: "50 000", "50000 .5"
+  second_number,    // another digit on the line: "50000 - 60000"
+  line_too_long,    // more than max_rest_of_line after the number
+  not_converted,    // the C library stopped short of the number's end
+};
+
+// What the error line says `p` is: "the income is not a number", ...
+std::string words(problem p);
+
+// The income typed, or what was wrong with it.
 struct reading {
   double income;
-  const char* problem;
+  console::problem problem;
 };
 
 // Skips white space, then reads one number: an optional sign, digits with at
@@ -43,9 +60,9 @@ std::ostream& write_amount(std::ostream& out, double amount);
 // a line break, flushed.
 void write_result(std::ostream& out, double tax);
 
-// What the error line says after "tax2008: " when reading found `problem`:
-// the problem and what to type instead.
-std::string refusal(const char* problem);
+// What the error line says after "tax2008: " when reading found `p`: the
+// problem and what to type instead.
+std::string refusal(problem p);
 
 // Tells why reading stopped at the end of the input: an errno value when the
 // read failed, 0 at a plain end. A stream cannot tell the two apart itself.
@@ -59,4 +76,4 @@ int run(std::istream& in, std::ostream& out, std::ostream& err,
 
 }  // namespace console
 
-#endif  // APP_CONSOLE_HPP
+#endif  // CONSOLE_CONSOLE_HPP
