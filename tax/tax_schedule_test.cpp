@@ -98,6 +98,7 @@ TEST(TaxSchedule, MatchesGoldenFileBitForBit) {
 // little. Each stored base amount is the one below plus that bracket's
 // width at its rate, exactly in cents; the rates are the same for all.
 TEST(TaxSchedule, BracketsMeetAtEveryThreshold) {
+  const double rates[] = {0.10, 0.15, 0.25, 0.28, 0.33, 0.35};
   const int percents[] = {10, 15, 25, 28, 33, 35};
   for (const tax::filing_status status : all_statuses) {
     const tax::schedule& rows = tax::schedule_of(status);
@@ -105,7 +106,7 @@ TEST(TaxSchedule, BracketsMeetAtEveryThreshold) {
     EXPECT_EQ(rows[0].base_tax, 0.0);
     EXPECT_EQ(rows[5].upper_bound, std::numeric_limits<double>::infinity());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      EXPECT_EQ(rows[i].rate, percents[i] / 100.0);
+      EXPECT_EQ(rows[i].rate, rates[i]);
     }
     for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
       const tax::bracket& below = rows[i];

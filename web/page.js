@@ -168,12 +168,12 @@ function start() {
   const input = by_id('income');
   const button = by_id('work-out');
   const status = () => document.querySelector('input[name="status"]:checked').value;
+  let calculator = null;  // the module, once loaded
   let answered = null;  // the text the answer shown is for
   const answer = () => {
     answered = input.value;
-    show(module, input.value, status());
+    show(calculator, input.value, status());
   };
-  let module = null;
   const open_link = () => {
     const link = linked();
     if (link) {
@@ -183,13 +183,13 @@ function start() {
     }
   };
   const ready = (loaded) => {
-    module = loaded;
+    calculator = loaded;
     by_id('ask').addEventListener('submit', (event) => {
       event.preventDefault();
       answer();
     });
     for (const radio of document.querySelectorAll('input[name="status"]')) {
-      radio.addEventListener('change', () => answered !== null && answer());
+      radio.addEventListener('change', () => input.value !== '' && answer());
     }
     input.addEventListener('input', () => {
       if (answered !== null && input.value !== answered) {
@@ -200,7 +200,8 @@ function start() {
     addEventListener('hashchange', open_link);
     by_id('copy-link').addEventListener('click', () => {
       const said = (text) => () => { by_id('copied').textContent = text; };
-      navigator.clipboard.writeText(location.href)
+      // No clipboard outside a secure context, such as a plain http host.
+      (navigator.clipboard ? navigator.clipboard.writeText(location.href) : Promise.reject())
         .then(said('Copied.'), said('Select the link and copy it.'));
     });
     input.disabled = button.disabled = false;
