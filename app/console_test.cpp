@@ -86,7 +86,7 @@ TEST(Console, CasesFile) {
     }
     SCOPED_TRACE(line.substr(0, tab1));
     const exchange r = run(unescape(line.substr(tab1 + 1, tab2 - tab1 - 1)));
-    const std::string expected = line.substr(tab2 + 1);
+    std::string expected = line.substr(tab2 + 1);
     const bool refused = expected.rfind(refusal, 0) == 0;
     ++cases[refused ? 1 : 0];
     if (refused) {
@@ -94,7 +94,7 @@ TEST(Console, CasesFile) {
       EXPECT_EQ(r.err, "tax2008: " + expected.substr(refusal.size()) + advice + "\n");
       EXPECT_EQ(r.exit_status, 1);
     } else {
-      EXPECT_EQ(r.out, prompt + "\nYour 2008 tax is: $" + expected + "\n");
+      EXPECT_EQ(r.out, prompt + "\nYour 2008 tax is: $" + expected.append("\n"));
       EXPECT_EQ(r.err, "");
       EXPECT_EQ(r.exit_status, 0);
     }
@@ -215,7 +215,7 @@ TEST_P(DecimalIncomes, RoundCorrectlyInTheHostsLocale) {
       }
     }
   }
-  std::setlocale(LC_ALL, before.c_str());
+  EXPECT_NE(std::setlocale(LC_ALL, before.c_str()), nullptr);
   EXPECT_EQ(wrong, 0) << "of " << rows << " rows";
   EXPECT_GE(rows, 2000);
 }

@@ -4,6 +4,7 @@
 // bytes, written another way: the number's form as a regular expression.
 #include <algorithm>
 #include <cmath>
+#include <console/console.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,8 +13,6 @@
 #include <string>
 
 #include <tax/tax_schedule.hpp>
-
-#include <console/console.hpp>
 
 namespace {
 

@@ -14,7 +14,7 @@ constexpr std::size_t max_number_length = 1000;
 
 // How much of the line after the number is read, at most: more than any
 // terminal holds in a line.
-constexpr std::size_t max_rest_of_line = 64 * 1024;
+constexpr std::size_t max_rest_of_line = std::size_t{64} * 1024;
 
 // What can be wrong with what was typed, or with reading it.
 enum class problem {
