@@ -74,7 +74,7 @@ function probe() {
     checked: document.querySelector('input[name="status"]:checked').value,
     announcement: by_id('announcement').textContent,
     wrapped: money.filter((el) => rendered(el) && el.textContent && lines(el) > 1).map((el) => el.textContent),
-    wide: document.documentElement.scrollWidth > innerWidth,
+    wide: document.documentElement.scrollWidth > innerWidth, width: innerWidth,
     dark: matchMedia('(prefers-color-scheme: dark)').matches &&
       getComputedStyle(document.documentElement).backgroundColor === 'rgb(22, 24, 27)',
     ready_ms: document.documentElement.dataset.readyMs,
@@ -271,6 +271,9 @@ async function run_states(driver, folder, theme) {
     }
     if (state.screenshot && folder.startsWith('http')) {
       await driver.screenshot(path.join(out, `page-${engine}-${state.name}.png`));
+    }
+    if (state.width && shown.width !== state.width && folder.startsWith('http')) {
+      console.log(`${where}: the narrowest window this engine gives is ${shown.width} px wide, not ${state.width}`);
     }
     if (state.name === 'starting') console.log(`${where}: the box takes input ${shown.ready_ms} ms after navigation`);
     previous = shown;
