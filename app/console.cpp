@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <console/console.hpp>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
@@ -11,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include <console/console.hpp>
 #include <tax/tax_schedule.hpp>
 
 namespace console {

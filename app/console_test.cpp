@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <clocale>
-#include <console/console.hpp>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include <console/console.hpp>
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <cerrno>
-#include <console/console.hpp>
 #include <cstdio>
 #include <iostream>
+
+#include <console/console.hpp>
 
 namespace {
 

@@ -4,7 +4,6 @@
 // bytes, written another way: the number's form as a regular expression.
 #include <algorithm>
 #include <cmath>
-#include <console/console.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include <console/console.hpp>
 #include <tax/tax_schedule.hpp>
 
 namespace {

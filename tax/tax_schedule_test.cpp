@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include <cmath>
-#include <console/console.hpp>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include <console/console.hpp>
 #include <gtest/gtest.h>
 #include <tax/tax_schedule.hpp>
 

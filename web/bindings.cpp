@@ -4,12 +4,12 @@
 // beside its answer.
 #include <emscripten/bind.h>
 
-#include <console/console.hpp>
 #include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
 
+#include <console/console.hpp>
 #include <tax/tax_schedule.hpp>
 #include <tax/tax_table.hpp>
 
