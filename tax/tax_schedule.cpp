@@ -74,8 +74,11 @@ const schedule head_of_household_schedule{{
     {357700.0, unbounded, 0.35, 100604.0},
 }};
 
+// Both in the order of filing_status.
 constexpr std::string_view names[] = {"single", "married-jointly", "married-separately",
                                       "head-of-household"};
+const schedule* const schedules[] = {&rate_schedule, &married_jointly_schedule,
+                                     &married_separately_schedule, &head_of_household_schedule};
 
 double tax_under(const schedule& brackets, double income) {
   if (income <= 0.0) {
@@ -110,19 +113,7 @@ std::optional<filing_status> filing_status_named(std::string_view name) {
   return std::nullopt;
 }
 
-const schedule& schedule_of(filing_status status) {
-  switch (status) {
-    case filing_status::married_filing_jointly:
-      return married_jointly_schedule;
-    case filing_status::married_filing_separately:
-      return married_separately_schedule;
-    case filing_status::head_of_household:
-      return head_of_household_schedule;
-    case filing_status::single:
-      break;
-  }
-  return rate_schedule;
-}
+const schedule& schedule_of(filing_status status) { return *schedules[static_cast<int>(status)]; }
 
 double compute_tax(double income) { return tax_under(rate_schedule, income); }
 
