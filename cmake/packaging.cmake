@@ -33,12 +33,7 @@ cpack_add_component(readme)
 
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME tax2008)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION utils)
-string(CONCAT CPACK_DEBIAN_PROGRAM_DESCRIPTION
-  "${PROJECT_DESCRIPTION}\n"
-  "tax2008 asks for a taxable income for 2008, reads one number and prints\n"
-  "the tax under the 2008 rate schedule for a single filer, in dollars and\n"
-  "cents. The arithmetic is exact IEEE binary64 with one rounding per\n"
-  "operation, and input that is not a plain number is refused.")
+file(READ cmake/deb/tax2008.description CPACK_DEBIAN_PROGRAM_DESCRIPTION)
 # A static program depends on nothing; a shared build asks dpkg what it needs.
 if(NOT TAX2008_STATIC)
   set(CPACK_DEBIAN_PROGRAM_PACKAGE_SHLIBDEPS ON)
@@ -46,13 +41,7 @@ endif()
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libtax2008-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-string(CONCAT CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
-  "2008 US federal income tax for every filing status (static library)\n"
-  "The C++ library behind tax2008: the 2008 rate schedules and Tax Table of\n"
-  "the four filing statuses, tax::compute_tax and tax::table_tax, with exact\n"
-  "IEEE binary64 arithmetic whatever flags the program that uses it is built\n"
-  "with. It comes with a CMake package: find_package(tax2008) gives the\n"
-  "target tax2008::tax.")
+file(READ cmake/deb/libtax2008-dev.description CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION)
 
 include(CPack)
 

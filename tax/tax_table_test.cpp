@@ -16,7 +16,7 @@ namespace {
 double next_down(double x) { return std::nextafter(x, -std::numeric_limits<double>::infinity()); }
 
 // Every row of the Table, in every status's column, worked out with exact
-// fractions by scripts/make-golden, at both of its edges; each column's rows
+// fractions by tests/make_golden.py, at both of its edges; each column's rows
 // run from 0 to the limit.
 TEST(TaxTable, EveryRowAtBothEdges) {
   std::ifstream file(TAX2008_TAX_TABLE_FILE);

@@ -19,7 +19,7 @@ const unescape = (text) => Buffer.from(text.replace(/\\(x[0-9a-fA-F]{2}|.)/g, (_
 const statuses = ['single', 'married-jointly', 'married-separately', 'head-of-household'];
 
 // income, then for each status: the figure to file and the result line's amount
-// (worked out with exact fractions by scripts/make-golden's schedules)
+// (worked out with exact fractions by tests/make_golden.py's schedules)
 const by_status = [
   ['50000', ['$8,850', '8843.75'], ['$6,701', '6697.50'], ['$8,850', '8843.75'], ['$7,569', '7562.50']],
   ['150000', ['$35,978.25', '35978.25'], ['$30,744.00', '30744.00'], ['$38,864.50', '38864.50'],

@@ -1,7 +1,3 @@
 # SPDX-License-Identifier: MIT
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
 set(tax2008_triple i686-w64-mingw32)
-cmake_path(SET tax2008_wine NORMALIZE "${CMAKE_CURRENT_LIST_DIR}/../../scripts/wine")
-set(tax2008_emulator ${tax2008_wine} 32)
 include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Writes tax/testdata/golden.txt: incomes with the tax they must give,
-tax/testdata/tax_table.txt: the rows of the Tax Table, and
-app/testdata/decimal_incomes.txt: decimal incomes with the double they must
-read as.
+"""The expected results, worked out apart from the library: writes
+tax/testdata/golden.txt (incomes with the tax they must give),
+tax/testdata/tax_table.txt (the rows of the Tax Table) and
+app/testdata/decimal_incomes.txt (decimal incomes with the double they must
+read as). With --check, as the test Golden.UpToDate runs it, it writes
+nothing and fails where a file differs from what it works out.
 
 The expected results are worked out with exact rational arithmetic, each
 operation rounded once to the nearest binary64 (ties to even), so they do not
@@ -162,9 +164,28 @@ def decimal_incomes():
     return hard + plain
 
 
+def golden_rows():
+    """golden.txt's lines, and how many results and printed amounts a fused
+    multiply-add would change."""
+    lines = ["# status income-bits result-bits printed; made by tests/make_golden.py"]
+    fused_differs = fused_cents = 0
+    # The same kinds of income for every status, fewer of them at random for
+    # the statuses the program does not print.
+    for status, rows in SCHEDULES.items():
+        single = status == "single"
+        for x in incomes(rows, 7000 if single else 1500, 2008 if single else len(lines) - 1):
+            t = tax(x, SCHEDULE=rows)
+            lines.append("%s %016x %016x %s" % (status, bits(x), bits(t), printed(t)))
+            f = tax(x, fused=True, SCHEDULE=rows)
+            if not (math.isnan(t) or bits(f) == bits(t)):
+                fused_differs += 1
+                fused_cents += printed(f) != printed(t)
+    return lines, fused_differs, fused_cents
+
+
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    path = os.path.join(here, "..", "tax", "testdata", "golden.txt")
+    check = sys.argv[1:] == ["--check"]
+    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
 
     # The worked examples that the schedule is known by.
     for x, want in [(0.01, 0.001), (12.0, 1.2000000000000002),
@@ -181,41 +202,31 @@ def main():
             assert Fraction(above[3]) == Fraction(below[3]) + width * Fraction(str(below[2]))
             assert tax(below[1], SCHEDULE=rows) == above[3]
 
-    # The same kinds of income for every status, fewer of them at random for
-    # the statuses the program does not print.
-    rows = 0
-    fused_differs = 0
-    fused_cents = 0
-    with open(path, "w", newline="\n") as out:
-        out.write("# status income-bits result-bits printed; made by scripts/make-golden\n")
-        for status, schedule_rows in SCHEDULES.items():
-            single = status == "single"
-            for x in incomes(schedule_rows, 7000 if single else 1500, 2008 if single else rows):
-                t = tax(x, SCHEDULE=schedule_rows)
-                out.write("%s %016x %016x %s\n" % (status, bits(x), bits(t), printed(t)))
-                rows += 1
-                f = tax(x, fused=True, SCHEDULE=schedule_rows)
-                if not (math.isnan(t) or bits(f) == bits(t)):
-                    fused_differs += 1
-                    fused_cents += printed(f) != printed(t)
+    golden, fused_differs, fused_cents = golden_rows()
     print("%d rows; a fused multiply-add would change %d results, %d printed amounts"
-          % (rows, fused_differs, fused_cents))
-
-    path = os.path.join(here, "..", "tax", "testdata", "tax_table.txt")
-    with open(path, "w", newline="\n") as out:
-        out.write("# status at-least but-less-than tax; made by scripts/make-golden\n")
-        for status, schedule_rows in SCHEDULES.items():
-            for row in table_rows(schedule_rows):
-                out.write("%s %d %d %d\n" % ((status,) + row))
-
-    path = os.path.join(here, "..", "app", "testdata", "decimal_incomes.txt")
-    misread = 0
-    with open(path, "w", newline="\n") as out:
-        out.write("# decimal income, bits of the double it reads as; made by scripts/make-golden\n")
-        for text, twice in decimal_incomes():
-            out.write("%s %016x\n" % (text, bits(float(text))))
-            misread += twice != float(text)
+          % (len(golden) - 1, fused_differs, fused_cents))
+    table = ["# status at-least but-less-than tax; made by tests/make_golden.py"]
+    table += ["%s %d %d %d" % ((status,) + row)
+              for status, rows in SCHEDULES.items() for row in table_rows(rows)]
+    decimals = ["# decimal income, bits of the double it reads as; made by tests/make_golden.py"]
+    chosen = decimal_incomes()
+    decimals += ["%s %016x" % (text, bits(float(text))) for text, _ in chosen]
+    misread = sum(twice != float(text) for text, twice in chosen)
     print("decimal incomes: rounding twice (x87) would misread %d of them" % misread)
+
+    stale = []
+    for name, lines in [("tax/testdata/golden.txt", golden),
+                        ("tax/testdata/tax_table.txt", table),
+                        ("app/testdata/decimal_incomes.txt", decimals)]:
+        text = "\n".join(lines) + "\n"
+        path = os.path.join(root, name)
+        if not check:
+            with open(path, "w", newline="\n") as out:
+                out.write(text)
+        elif open(path, newline="\n").read() != text:
+            stale.append(name)
+    if stale:
+        sys.exit("not what tests/make_golden.py works out: " + ", ".join(stale))
 
 
 if __name__ == "__main__":
