@@ -32,6 +32,8 @@
 
 namespace tax {
 
+constexpr double unbounded = std::numeric_limits<double>::infinity();
+
 // The base amounts are stored, not summed at run time, so that each one is
 // the exact figure of the published schedule.
 const schedule rate_schedule{{
@@ -40,12 +42,10 @@ const schedule rate_schedule{{
     {32550.0, 78850.0, 0.25, 4481.25},
     {78850.0, 164550.0, 0.28, 16056.25},
     {164550.0, 357700.0, 0.33, 40052.25},
-    {357700.0, std::numeric_limits<double>::infinity(), 0.35, 103791.75},
+    {357700.0, unbounded, 0.35, 103791.75},
 }};
 
 namespace {
-
-constexpr double unbounded = std::numeric_limits<double>::infinity();
 
 const schedule married_jointly_schedule{{
     {0.0, 16050.0, 0.10, 0.0},

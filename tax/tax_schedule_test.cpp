@@ -99,7 +99,6 @@ TEST(TaxSchedule, MatchesGoldenFileBitForBit) {
 // width at its rate, exactly in cents; the rates are the same for all.
 TEST(TaxSchedule, BracketsMeetAtEveryThreshold) {
   const double rates[] = {0.10, 0.15, 0.25, 0.28, 0.33, 0.35};
-  const int percents[] = {10, 15, 25, 28, 33, 35};
   for (const tax::filing_status status : all_statuses) {
     const tax::schedule& rows = tax::schedule_of(status);
     EXPECT_EQ(rows[0].lower_bound, 0.0);
@@ -115,7 +114,7 @@ TEST(TaxSchedule, BracketsMeetAtEveryThreshold) {
       EXPECT_EQ(above.lower_bound, below.upper_bound);
       const auto width = static_cast<long long>(below.upper_bound - below.lower_bound);
       EXPECT_EQ(std::llround(above.base_tax * 100),
-                std::llround(below.base_tax * 100) + width * percents[i]);
+                std::llround(below.base_tax * 100) + width * std::llround(rates[i] * 100));
       EXPECT_EQ(tax::compute_tax(below.upper_bound, status), above.base_tax);
       EXPECT_GE(tax::compute_tax(next_up(below.upper_bound), status), above.base_tax);
     }

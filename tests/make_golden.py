@@ -42,7 +42,7 @@ SCHEDULES = {
     "head-of-household": schedule([11450.0, 43650.0, 112650.0, 182400.0, 357700.0],
                                   [1145.0, 5975.0, 23225.0, 42755.0, 100604.0]),
 }
-SCHEDULE = SCHEDULES["single"]
+SINGLE = SCHEDULES["single"]
 
 
 def bits(x):
@@ -58,16 +58,16 @@ def rounded(q):
     return q.numerator / q.denominator
 
 
-def tax(x, fused=False, SCHEDULE=SCHEDULE):
+def tax(x, fused=False, brackets=SINGLE):
     if math.isnan(x):
         return math.nan
     if x <= 0:
         return 0.0
     if math.isinf(x):
         return math.inf
-    if x <= SCHEDULE[0][1]:
-        return rounded(Fraction(x) * Fraction(SCHEDULE[0][2]))
-    row = next((r for r in SCHEDULE[1:5] if x <= r[1]), SCHEDULE[5])
+    if x <= brackets[0][1]:
+        return rounded(Fraction(x) * Fraction(brackets[0][2]))
+    row = next((r for r in brackets[1:5] if x <= r[1]), brackets[5])
     lower, _, rate, base = row
     above = rounded(Fraction(x) - Fraction(lower))
     if fused:  # one rounding for multiply and add, as a contracted build does
@@ -85,7 +85,7 @@ def cents(lo, hi, rng):
     return rounded(Fraction(c, 100))
 
 
-def incomes(SCHEDULE=SCHEDULE, per_bracket=7000, seed=2008):
+def incomes(brackets=SINGLE, per_bracket=7000, seed=2008):
     rng = random.Random(seed)
     yield from [-1000.0, 0.0, -0.0, 0.01, 12.0, 8025.0, 8025.01, 10000.0,
                 32550.0, 50000.0, 78850.0, 100000.0, 164550.0, 200000.0,
@@ -93,7 +93,7 @@ def incomes(SCHEDULE=SCHEDULE, per_bracket=7000, seed=2008):
     yield from [math.inf, -math.inf, math.nan, -math.nan,
                 5e-324, -5e-324, 2.2250738585072014e-308, sys.float_info.max,
                 -sys.float_info.max]
-    for row in SCHEDULE[:5]:
+    for row in brackets[:5]:
         for edge in (row[0], row[1]):
             x = edge
             for _ in range(64):
@@ -101,7 +101,7 @@ def incomes(SCHEDULE=SCHEDULE, per_bracket=7000, seed=2008):
             for _ in range(129):
                 yield x
                 x = math.nextafter(x, math.inf)
-    for lower, upper, _, _ in SCHEDULE:
+    for lower, upper, _, _ in brackets:
         top = 10_000_000.0 if math.isinf(upper) else upper
         for _ in range(per_bracket):
             yield cents(lower, top, rng)
@@ -113,14 +113,14 @@ def incomes(SCHEDULE=SCHEDULE, per_bracket=7000, seed=2008):
         yield math.ldexp(rng.random() + 0.5, rng.randint(-1074, 1023))
 
 
-def table_rows(SCHEDULE=SCHEDULE):
+def table_rows(brackets=SINGLE):
     """The Tax Table: at least, but less than, and the schedule's tax at the
     row's midpoint with the rates as exact decimals, rounded to whole dollars,
     halves up."""
     edges = [0, 5, 15] + list(range(25, 3000, 25)) + list(range(3000, 100001, 50))
     for low, high in zip(edges, edges[1:]):
         mid = Fraction(low + high, 2)
-        lower, _, rate, base = next(r for r in SCHEDULE if mid <= r[1])
+        lower, _, rate, base = next(r for r in brackets if mid <= r[1])
         exact = (mid - Fraction(lower)) * Fraction(str(rate)) + Fraction(base)
         yield low, high, math.floor(exact + Fraction(1, 2))
 
@@ -174,9 +174,9 @@ def golden_rows():
     for status, rows in SCHEDULES.items():
         single = status == "single"
         for x in incomes(rows, 7000 if single else 1500, 2008 if single else len(lines) - 1):
-            t = tax(x, SCHEDULE=rows)
+            t = tax(x, brackets=rows)
             lines.append("%s %016x %016x %s" % (status, bits(x), bits(t), printed(t)))
-            f = tax(x, fused=True, SCHEDULE=rows)
+            f = tax(x, fused=True, brackets=rows)
             if not (math.isnan(t) or bits(f) == bits(t)):
                 fused_differs += 1
                 fused_cents += printed(f) != printed(t)
@@ -200,7 +200,7 @@ def main():
         for below, above in zip(rows, rows[1:]):
             width = Fraction(below[1]) - Fraction(below[0])
             assert Fraction(above[3]) == Fraction(below[3]) + width * Fraction(str(below[2]))
-            assert tax(below[1], SCHEDULE=rows) == above[3]
+            assert tax(below[1], brackets=rows) == above[3]
 
     golden, fused_differs, fused_cents = golden_rows()
     print("%d rows; a fused multiply-add would change %d results, %d printed amounts"

@@ -66,6 +66,7 @@ function filing_figure(answer, status, total) {
 }
 
 const by_id = (id) => document.getElementById(id);
+const text_of = (element) => element.textContent.replace(/\s+/g, ' ').trim();
 const percent = (fraction) => +(fraction * 100).toFixed(2) + '%';
 
 function bracket_name({lower_bound, upper_bound}) {
@@ -113,8 +114,8 @@ function show(module, typed, status) {
   by_id('filing-figure').hidden = !taxed;
   const status_label = document.querySelector(`input[name="status"][value="${status}"]`);
   by_id('print-summary').textContent = `Taxable income: ${typed}. Filing status: ` +
-    status_label.parentElement.textContent.replace(/\s+/g, ' ').trim() + '.';
-  announce(taxed ? by_id('filing-figure').textContent.replace(/\s+/g, ' ').trim() + ' ' + answer.result
+    text_of(status_label.parentElement) + '.';
+  announce(taxed ? text_of(by_id('filing-figure')) + ' ' + answer.result
                  : answer.error);
 
   const link = '#' + new URLSearchParams({income: typed, status});
