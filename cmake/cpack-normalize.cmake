@@ -3,10 +3,9 @@
 # its members in the order of the file system and owned by whoever packs, so
 # each one is written again here: members sorted by name, owned by root and
 # dated at the source date, for the same bytes from every build of a commit.
-foreach(package IN LISTS CPACK_PACKAGE_FILES)
-  if(NOT package MATCHES "\\.tar\\.gz$")
-    continue()
-  endif()
+set(archives ${CPACK_PACKAGE_FILES})
+list(FILTER archives INCLUDE REGEX "\\.tar\\.gz$")
+foreach(package IN LISTS archives)
   set(dir ${package}.d)
   file(REMOVE_RECURSE ${dir})
   file(MAKE_DIRECTORY ${dir})

@@ -1,10 +1,8 @@
 # SPDX-License-Identifier: MIT
-# Install rules, by component: `program` (the program and its manual page)
-# and `development` (the library, its headers and CMake package). Only the
-# packages take the others, which a plain install leaves out: `readme`
-# (README, LICENSE and NEWS at the root of the archives) and, for the Debian
-# packages, `program_deb` and `development_deb` (copyright, changelog,
-# lintian override).
+# Install rules, by component: `program` (the program, its manual page) and
+# `development` (the library, headers, CMake package); only for the packages,
+# `readme` (README, LICENSE, NEWS in the archives) and, for Debian's,
+# `program_deb` and `development_deb` (copyright, changelog, lintian override).
 include(GNUInstallDirs)
 set(TAX2008_MAINTAINER "tax2008 maintainers <maintainers@users.noreply.c-seed-0103ab91.example>")
 
@@ -29,16 +27,18 @@ string(TIMESTAMP TAX2008_MONTH "%B %Y" UTC)
 set(ENV{SOURCE_DATE_EPOCH} "${caller_date}")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/NEWS)
 
+# tax2008_gzip(TARGET FILE): FILE.gz beside it, with no name or time in its header.
+function(tax2008_gzip target file)
+  add_custom_command(OUTPUT ${file}.gz COMMAND gzip -9nkf ${file} DEPENDS ${file} VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${file}.gz)
+endfunction()
+
 if(TAX2008_BUILD_PROGRAM)
   install(TARGETS tax2008 COMPONENT program)
   configure_file(man/tax2008.1.in man/tax2008.1 @ONLY)
   set(manual_page ${PROJECT_BINARY_DIR}/man/tax2008.1)
-  if(NOT WIN32)
-    # Compressed for the packages, without name or time in the gzip header.
-    add_custom_command(OUTPUT man/tax2008.1.gz
-      COMMAND gzip -9nkf man/tax2008.1
-      DEPENDS ${manual_page} VERBATIM)
-    add_custom_target(tax2008_manual_page ALL DEPENDS man/tax2008.1.gz)
+  if(NOT WIN32)  # compressed, as Debian wants it
+    tax2008_gzip(tax2008_manual_page ${manual_page})
     set(manual_page ${manual_page}.gz)
   endif()
   install(FILES ${manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
@@ -62,10 +62,7 @@ if(NOT WIN32)
   include(cmake/debian-changelog.cmake)
   tax2008_debian_changelog(${PROJECT_SOURCE_DIR}/NEWS ${PROJECT_BINARY_DIR}/deb/changelog
     "${TAX2008_MAINTAINER}")
-  add_custom_command(OUTPUT deb/changelog.gz
-    COMMAND gzip -9nkf deb/changelog
-    DEPENDS ${PROJECT_BINARY_DIR}/deb/changelog VERBATIM)
-  add_custom_target(tax2008_debian_changelog ALL DEPENDS deb/changelog.gz)
+  tax2008_gzip(tax2008_debian_changelog ${PROJECT_BINARY_DIR}/deb/changelog)
   install(FILES cmake/deb/copyright ${PROJECT_BINARY_DIR}/deb/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/tax2008 COMPONENT program_deb EXCLUDE_FROM_ALL)
   install(FILES cmake/deb/copyright ${PROJECT_BINARY_DIR}/deb/changelog.gz

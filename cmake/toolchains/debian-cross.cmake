@@ -1,24 +1,21 @@
 # SPDX-License-Identifier: MIT
-# Shared by the toolchain files beside it, for Debian's cross compilers: the
-# including file sets tax2008_triple, and the tests run under qemu-user or
-# Wine (scripts/wine).
-string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR ${tax2008_triple})
-if(tax2008_triple MATCHES "mingw32$")
+# Debian's cross compilers for TAX2008_TRIPLE (aarch64-linux-gnu, i686-linux-gnu,
+# x86_64-w64-mingw32 or i686-w64-mingw32); the tests run under qemu-user or
+# Wine (scripts/wine). try_compile reads this file again, so it gets the triple too.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAX2008_TRIPLE)
+string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR ${TAX2008_TRIPLE})
+if(TAX2008_TRIPLE MATCHES "mingw32$")
   set(CMAKE_SYSTEM_NAME Windows)
   set(tax2008_variant -posix)  # MinGW's POSIX threads, for std::mutex in GoogleTest
-  set(bits 32)
-  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
-    set(bits 64)
-  endif()
   cmake_path(SET wine NORMALIZE "${CMAKE_CURRENT_LIST_DIR}/../../scripts/wine")
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${wine} ${bits})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${wine} ${CMAKE_SYSTEM_PROCESSOR})
 else()
   set(CMAKE_SYSTEM_NAME Linux)
   string(REPLACE i686 i386 CMAKE_CROSSCOMPILING_EMULATOR qemu-${CMAKE_SYSTEM_PROCESSOR})
 endif()
-set(CMAKE_C_COMPILER ${tax2008_triple}-gcc${tax2008_variant})
-set(CMAKE_CXX_COMPILER ${tax2008_triple}-g++${tax2008_variant})
-set(CMAKE_FIND_ROOT_PATH /usr/${tax2008_triple})
+set(CMAKE_C_COMPILER ${TAX2008_TRIPLE}-gcc${tax2008_variant})
+set(CMAKE_CXX_COMPILER ${TAX2008_TRIPLE}-g++${tax2008_variant})
+set(CMAKE_FIND_ROOT_PATH /usr/${TAX2008_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

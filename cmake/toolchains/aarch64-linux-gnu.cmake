@@ -1,3 +1,0 @@
-# SPDX-License-Identifier: MIT
-set(tax2008_triple aarch64-linux-gnu)
-include(${CMAKE_CURRENT_LIST_DIR}/debian-cross.cmake)
