@@ -3,9 +3,7 @@
 # .tar.gz of everything; on Windows a .zip. cpack-generator.cmake picks the
 # components for each generator when cpack runs.
 set(CPACK_PACKAGE_NAME tax2008)
-set(CPACK_PACKAGE_VENDOR "The tax2008 authors")
 set(CPACK_PACKAGE_CONTACT "${TAX2008_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})  # not where cpack is run from
 if(WIN32)

@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: MIT
-# Debian's cross compilers for TAX2008_TRIPLE (aarch64-linux-gnu, i686-linux-gnu,
-# x86_64-w64-mingw32 or i686-w64-mingw32); the tests run under qemu-user or
-# Wine (scripts/wine). try_compile reads this file again, so it gets the triple too.
+# Debian's cross compilers for the triple in TAX2008_TRIPLE, which try_compile
+# gets as well; the tests run under qemu-user or Wine (scripts/wine).
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TAX2008_TRIPLE)
+if(NOT TAX2008_TRIPLE)
+  message(FATAL_ERROR "Set TAX2008_TRIPLE, such as aarch64-linux-gnu or i686-w64-mingw32 (as the cross presets do)")
+endif()
 string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR ${TAX2008_TRIPLE})
 if(TAX2008_TRIPLE MATCHES "mingw32$")
   set(CMAKE_SYSTEM_NAME Windows)
