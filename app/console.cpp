@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
@@ -56,31 +57,68 @@ std::size_t number_length(const std::string& text) {
   return mantissa_end;
 }
 
-// The number as strtod reads it in every locale: digits and an exponent, the
-// decimal point taken out, since a host program may have set a locale whose
-// point is a comma. `text` is a number as number_length defines it.
-std::string without_point(const std::string& text) {
+// A number as number_length defines it, as digits and a power of ten, its
+// sign kept with the digits: "-12.5e3" is -125 and 2.
+struct decimal {
+  std::string digits;
+  long exponent;
+};
+
+decimal split(const std::string& text) {
   const std::size_t e = text.find_first_of("eE");
-  std::string mantissa = text.substr(0, e);
+  decimal d{text.substr(0, e), 0};
   // Past this size any mantissa of at most max_number_length digits gives 0
   // or an infinity, so the exponent need not grow without bound.
   constexpr long exponent_limit = 100000;
-  long exponent = 0;
   if (e != std::string::npos) {
     const bool negative = text[e + 1] == '-';
     for (std::size_t i = e + 1; i < text.size(); ++i) {
       if (is_digit(text[i])) {
-        exponent = std::min(exponent * 10 + (text[i] - '0'), exponent_limit);
+        d.exponent = std::min(d.exponent * 10 + (text[i] - '0'), exponent_limit);
       }
     }
-    exponent = negative ? -exponent : exponent;
+    d.exponent = negative ? -d.exponent : d.exponent;
   }
-  const std::size_t point = mantissa.find('.');
+  const std::size_t point = d.digits.find('.');
   if (point != std::string::npos) {
-    exponent -= static_cast<long>(mantissa.size() - point - 1);
-    mantissa.erase(point, 1);
+    d.exponent -= static_cast<long>(d.digits.size() - point - 1);
+    d.digits.erase(point, 1);
   }
-  return mantissa + "e" + std::to_string(exponent);
+  return d;
+}
+
+// The number as strtod reads it in every locale: the decimal point taken
+// out, since a host program may have set a locale whose point is a comma.
+std::string without_point(const decimal& d) { return d.digits + "e" + std::to_string(d.exponent); }
+
+// The number in whole cents, the first digit dropped deciding (halves up, in
+// size); past tax::max_cents, one more, so that the worksheets refuse it.
+void to_cents(const decimal& d, reading& r) {
+  const bool negative = d.digits[0] == '-';
+  const std::size_t first = d.digits.find_first_not_of("+-0");
+  const std::string digits = first == std::string::npos ? "" : d.digits.substr(first);
+  const long shift = d.exponent + 2;  // digits times ten to this are the cents
+  const long whole = static_cast<long>(digits.size()) + shift;  // how many digits the cents have
+  constexpr long widest = 17;                                   // as many as tax::max_cents
+  tax::cents c = 0;
+  r.whole_cents = true;
+  if (whole > widest) {
+    c = tax::max_cents + 1;
+    r.whole_cents = false;
+  } else if (whole > 0) {
+    for (long i = 0; i < whole; ++i) {
+      c = c * 10 + (i < static_cast<long>(digits.size()) ? digits[i] - '0' : 0);
+    }
+    const std::size_t kept = static_cast<std::size_t>(whole);
+    if (kept < digits.size()) {
+      c += digits[kept] >= '5' ? 1 : 0;
+      r.whole_cents = digits.find_first_not_of('0', kept) == std::string::npos;
+    }
+  } else {
+    c = whole == 0 && !digits.empty() && digits[0] >= '5' ? 1 : 0;
+    r.whole_cents = digits.empty();
+  }
+  r.cents = negative ? -c : c;
 }
 
 // Reads the rest of the line after the number, line break included, or up
@@ -184,7 +222,8 @@ reading read_income(std::istream& in) {
   // small a number gives 0 or a subnormal, too large a one an infinity (the
   // only way to get one here). ERANGE from an underflow is no news to the
   // caller, whose errno must still tell of a failed write.
-  const std::string digits = without_point(text);
+  const decimal number = split(text);
+  const std::string digits = without_point(number);
   const int saved_errno = errno;
   char* end = nullptr;
   const double income = std::strtod(digits.c_str(), &end);
@@ -196,7 +235,12 @@ reading read_income(std::istream& in) {
     return refused(in, c, problem::out_of_range);
   }
   const problem found = read_rest_of_line(in, c);
-  return {found == problem::none ? income : 0.0, found};
+  if (found != problem::none) {
+    return {0.0, found};
+  }
+  reading r{income, found};
+  to_cents(number, r);
+  return r;
 }
 
 std::ostream& write_amount(std::ostream& out, double amount) {
@@ -204,6 +248,13 @@ std::ostream& write_amount(std::ostream& out, double amount) {
   out.setf(std::ios_base::showpoint);
   out.precision(2);
   return out << amount;
+}
+
+std::string cents_text(tax::cents amount) {
+  const auto size = static_cast<std::uint64_t>(amount < 0 ? -(amount + 1) : amount) + (amount < 0);
+  std::string hundredths = std::to_string(size % 100);
+  return (amount < 0 ? "-" : "") + std::to_string(size / 100) + (size % 100 < 10 ? ".0" : ".") +
+         hundredths;
 }
 
 void write_result(std::ostream& out, double tax) {

@@ -9,6 +9,8 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include <console/console.hpp>
 #include <gtest/gtest.h>
@@ -164,6 +166,50 @@ TEST(ReadIncome, TakesTheWholeLineAndNoMore) {
     EXPECT_EQ(r.income, c.income) << shown;
     const std::string rest(std::istreambuf_iterator<char>(in), {});
     EXPECT_EQ(rest, c.rest) << shown;
+  }
+}
+
+// The same number exactly in cents: from the digits, never the double; the
+// first digit dropped rounds halves up, in size.
+TEST(ReadIncome, CentsFromTheDigits) {
+  const struct {
+    std::string input;
+    tax::cents cents;
+    bool whole;
+  } cases[] = {
+      {"50000", 5000000, true},
+      {"357700.10", 35770010, true},
+      {"0.005", 1, false},
+      {"0.00499999999999999999999", 0, false},
+      {"12.345", 1235, false},
+      {"-12.345", -1235, false},
+      {"-0", 0, true},
+      {"+.5e5", 5000000, true},
+      {"5000000e-2", 5000000, true},
+      {"1.23456e3", 123456, true},
+      {"1e-400", 0, false},
+      {"0.0000", 0, true},
+      {"999999999999999.99", tax::max_cents, true},
+      {"999999999999999.995", tax::max_cents + 1, false},
+      {"1e300", tax::max_cents + 1, false},
+      {"-1e20", -tax::max_cents - 1, false},
+      {"00000000000000000000000000000000000000000000042.50", 4250, true},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(c.input);
+    const console::reading r = console::read_income(in);
+    EXPECT_EQ(std::make_tuple(r.problem, r.cents, r.whole_cents),
+              std::make_tuple(console::problem::none, c.cents, c.whole))
+        << c.input;
+  }
+}
+
+TEST(CentsText, AsTheProgramPrintsMoney) {
+  const std::pair<tax::cents, std::string> cases[] = {
+      {885000, "8850.00"}, {5, "0.05"}, {-5, "-0.05"}, {0, "0.00"}, {1234, "12.34"},
+      {tax::max_cents, "999999999999999.99"}, {INT64_MIN, "-92233720368547758.08"}};
+  for (const auto& [cents, text] : cases) {
+    EXPECT_EQ(console::cents_text(cents), text);
   }
 }
 

@@ -24,8 +24,9 @@ const jointly = 'Your 2008 tax is: $6697.50';
 
 // Each state: how it is reached from the one before, and what the page shows
 // then. `open` loads a page (with a link's fragment), `clear` empties the box,
-// `status` clicks a filing status, `type` types into the box and presses Enter
-// unless `enter` is false, `width` sets the window's width in CSS pixels.
+// `status` clicks a filing status, `type` types into the box (the income's, or
+// `box`) and presses Enter unless `enter` is false, `then` types into another
+// box the same way, `width` sets the window's width in CSS pixels.
 // `announced`: the live region says something new, led by `announced`.
 const states = [
   {name: 'starting', open: 'index.html', width: 1024,
@@ -41,14 +42,27 @@ const states = [
    shows: {result: jointly, figure: '$6,701', hash: '#income=50000&status=married-jointly'}},
   {name: 'stale', type: '0', enter: false, shows: {box: '500000', result: '', figure: '', total_tax: ''}},
   {name: 'worksheet', clear: true, status: 'head-of-household', type: '150000',
-   shows: {result: 'Your 2008 tax is: $33683.00', figure: '$33,683.00', total_tax: '$33,683.00'}},
+   shows: {result: 'Your 2008 tax is: $33683.00', figure: '$33,683.00', total_tax: '$33,683.00', worksheet: 0}},
+  {name: 'dividends', status: 'single', clear: true, type: '50000', axe: true, screenshot: true, then: {box: 'qualified-dividends', type: '5000'},
+   announced: 'For a 2008 Form 1040 the tax is $8,350.00',
+   shows: {figure: '$8,350.00', result: 'Your 2008 tax is: $8843.75', worksheet: 14, error: '',
+           hash: '#income=50000&status=single&qualified-dividends=5000'}},
+  {name: 'dividends-refused', box: 'capital-gain', type: 'abc', axe: true,
+   shows: {figure: '', result: '', worksheet: 0, invalid: 'capital-gain',
+           error: 'Net capital gain: the amount is not a number' + advice}},
+  {name: 'gain-linked', open: 'index.html#income=35000&status=single&qualified-dividends=3000&capital-gain=2000',
+   shows: {figure: '$4,470.50', worksheet: 14, box: '35000', checked: 'single'}},
+  {name: 'decimals', open: 'index.html#income=357700.105', shows: {figure: '$103,791.79',
+   taken_to: 'Amounts are taken to the cent, halves up: the taxable income as $357,700.11.'}},
   {name: 'linked', open: 'index.html#income=50000&status=married-jointly', screenshot: true,
    shows: {box: '50000', checked: 'married-jointly', result: jointly, figure: '$6,701'}},
   {name: 'printed', print: true, shows: {result: jointly}},
   {name: 'phone', width: 360, open: 'index.html#income=50000&status=single', screenshot: true,
    shows: {result: 'Your 2008 tax is: $8843.75', wrapped: [], wide: false}},
-  {name: 'phone-huge', width: 320, clear: true, type: '1234567890123456789',
-   shows: {figure: '$432,098,761,543,188,480.00', wrapped: [], wide: false}},
+  {name: 'phone-huge', width: 320, clear: true, type: '123456789012345.67',
+   shows: {figure: '$43,209,876,132,917.73', wrapped: [], wide: false}},
+  {name: 'phone-dividends', box: 'qualified-dividends', type: '1e14', screenshot: true,
+   shows: {worksheet: 14, wrapped: [], wide: false}},
   {name: 'desktop-huge', width: 1024, clear: true, type: '1e300', shows: {wrapped: [], wide: false}},
   {name: 'dark', dark: true, width: 360, open: 'index.html#income=50000&status=single', axe: true,
    screenshot: true, shows: {dark: true, figure: '$8,850', wrapped: [], wide: false}},
@@ -70,6 +84,8 @@ function probe() {
   return {
     result: shown('result'), error: shown('error'), figure: shown('table-tax') + shown('worksheet-tax'),
     total_tax: shown('total-tax'), hash: location.hash, box: by_id('income').value,
+    worksheet: rendered(by_id('worksheet')) ? by_id('worksheet').querySelectorAll('tr').length : 0,
+    taken_to: shown('taken-to'), invalid: document.querySelector('[aria-invalid="true"]')?.id ?? '',
     focused: document.activeElement.id, disabled: by_id('income').disabled,
     checked: document.querySelector('input[name="status"]:checked').value,
     announcement: by_id('announcement').textContent,
@@ -149,8 +165,8 @@ async function puppeteer_driver(dark) {
     errors,
     open: (url) => page.goto(url, {waitUntil: 'load'}),
     eval: (code) => page.evaluate(code),
-    type: async (text, enter) => {
-      await page.focus('#income');
+    type: async (text, enter, box) => {
+      await page.focus('#' + box);
       await page.keyboard.type(text);
       if (enter) await page.keyboard.press('Enter');
     },
@@ -211,7 +227,7 @@ async function webkit_driver(dark) {
     errors: [],
     open: (url) => call('POST', `${at}/url`, {url}),
     eval: (code) => typeof code === 'function' ? run(code) : run(`() => { ${code}; }`),
-    type: async (text, enter) => call('POST', `${at}/element/${await element('#income')}/value`,
+    type: async (text, enter, box) => call('POST', `${at}/element/${await element('#' + box)}/value`,
       {text: text + (enter ? '\uE007' : '')}),
     clear: async () => call('POST', `${at}/element/${await element('#income')}/clear`, {}),
     click: async (selector) => call('POST', `${at}/element/${await element(selector)}/click`, {}),
@@ -244,7 +260,9 @@ async function run_states(driver, folder, theme) {
     }
     if (state.clear) await driver.clear();
     if (state.status) await driver.click(`input[name="status"][value="${state.status}"]`);
-    if (state.type !== undefined) await driver.type(state.type, state.enter !== false);
+    for (const step of [state, state.then ?? {}]) {
+      if (step.type !== undefined) await driver.type(step.type, state.enter !== false, step.box ?? 'income');
+    }
     const shown = await driver.eval(probe);
     try {
       if (state.name !== 'no-webassembly') assert.deepStrictEqual(driver.errors, [], 'errors logged');

@@ -47,22 +47,55 @@ const columns = {
   'head-of-household': 'Head of a household',
 };
 
-// The figure a 2008 Form 1040 uses for `answer`, and where it comes from:
-// the Tax Table under $100,000, the Tax Computation Worksheet (the
-// schedule's figure, to the cent) from there on.
-function filing_figure(answer, status, total) {
+// The figure a 2008 Form 1040 enters on line 44 for `answer`, worked out by
+// the library in cents, and where it comes from.
+function filing_figure(answer, status) {
+  if (answer.figure === '') {
+    return {table: '', worksheet: '', source: ' not worked out here: an amount is over ' +
+      '$999,999,999,999,999.99, past what this calculator takes to the cent.'};
+  }
+  if (answer.method === 'capital-gain-worksheet') {
+    return {table: '', worksheet: money(answer.figure), source: ', from the Qualified Dividends ' +
+      'and Capital Gain Tax Worksheet, whose steps are below.'};
+  }
+  if (answer.method === 'tax-computation-worksheet') {
+    return {table: '', worksheet: money(answer.figure), source: ', from the Tax Computation ' +
+      'Worksheet, which gives the rate schedule\'s figure to the cent for a taxable income of ' +
+      '$100,000 or more.'};
+  }
+  const table = money(answer.figure.slice(0, -3));  // the Table's figures are whole dollars
   if (answer.income < 0) {
-    return {table: '$0', worksheet: '', source: ': a taxable income is never below zero, so a ' +
+    return {table, worksheet: '', source: ': a taxable income is never below zero, so a ' +
       'negative one is entered as 0, and the tax on it is 0.'};
   }
-  if (!Number.isNaN(answer.table_tax)) {
-    return {table: whole_dollars(answer.table_tax), worksheet: '',
-            source: `, from the 2008 Tax Table: the ${columns[status]} column, on the row for ` +
-              `a taxable income of at least ${whole_dollars(answer.table_at_least)} but less ` +
-              `than ${whole_dollars(answer.table_less_than)}.`};
-  }
-  return {table: '', worksheet: money(total), source: ', from the Tax Computation Worksheet, ' +
-    'which gives the rate schedule\'s figure for a taxable income of $100,000 or more.'};
+  return {table, worksheet: '', source: `, from the 2008 Tax Table: the ${columns[status]} ` +
+    `column, on the row for a taxable income of at least ${whole_dollars(answer.table_at_least)} ` +
+    `but less than ${whole_dollars(answer.table_less_than)}.`};
+}
+
+// Which cent each amount typed with more decimals was taken to, where the
+// library took them.
+const amount_names = ['the taxable income', 'the qualified dividends', 'the net capital gain'];
+function taken_to(answer) {
+  if (answer.figure === '') return '';
+  const amounts = answer.taken_to.split(' ');
+  const taken = amount_names.filter((_, i) => answer.whole[i] === '0')
+    .map((name) => `${name} as ${money(amounts[amount_names.indexOf(name)])}`);
+  return taken.length === 0 ? '' : `Amounts are taken to the cent, halves up: ${taken.join(', ')}.`;
+}
+
+// The worksheet's steps as it words them, with the amounts the library gave,
+// for the chosen status's schedule `rows`.
+function worksheet_steps(answer, rows) {
+  const amounts = answer.worksheet.split(' ');
+  const by = (amount) => Number(amount) < 100000 ? 'Tax Table' : 'Tax Computation Worksheet';
+  const names = ['Taxable income', 'Qualified dividends', 'Net capital gain (a loss counts as 0)',
+    'Qualified dividends and net capital gain', 'The rest of the taxable income (not below 0)',
+    `Taxable income, up to ${whole_dollars(rows[1].upper_bound)}, where the 15% bracket ends`,
+    'Taxed at 0%', 'Taxed at 15%', '15% of that', `Tax on the rest, from the ${by(amounts[4])}`,
+    'The two taxes added', `Tax on all of the taxable income, from the ${by(amounts[0])}`,
+    'The smaller of the two: the tax for Form 1040, line 44'];
+  return names.map((name, i) => ({name, amount: amounts[i]}));
 }
 
 const by_id = (id) => document.getElementById(id);
@@ -84,11 +117,13 @@ function money_text(element, text) {
 
 // Clears what an answer showed, so that none stands beside another income.
 function clear_answer() {
-  for (const id of ['result', 'error', 'table-tax', 'worksheet-tax', 'filing-source']) {
+  for (const id of ['result', 'error', 'table-tax', 'worksheet-tax', 'filing-source', 'taken-to']) {
     by_id(id).textContent = '';
   }
-  by_id('filing-figure').hidden = by_id('brackets').hidden = by_id('link').hidden = true;
-  by_id('income').removeAttribute('aria-invalid');
+  for (const id of ['filing-figure', 'taken-to', 'not-covered', 'worksheet', 'brackets', 'link']) {
+    by_id(id).hidden = true;
+  }
+  for (const id of boxes) by_id(id).removeAttribute('aria-invalid');
 }
 
 // Says `text` in the live region, a repeated answer too: a screen reader
@@ -99,31 +134,54 @@ function announce(text) {
   region.textContent = region.textContent === text ? text + '\u00a0' : text;
 }
 
+// The three boxes, in the order the library takes them.
+const boxes = ['income', 'qualified-dividends', 'capital-gain'];
+
+// `typed`: the text of each box, by id.
 function show(module, typed, status) {
-  const answer = module.answer(typed, status);
+  const answer = module.answer(typed.income, status, typed['qualified-dividends'], typed['capital-gain']);
   const taxed = answer.result !== '';
   const total = answer.result.slice(answer.result.indexOf('$') + 1);
   clear_answer();
   by_id('result').textContent = answer.result;
   by_id('error').textContent = answer.error;
-  by_id('income').setAttribute('aria-invalid', String(!taxed));
-  const figure = taxed ? filing_figure(answer, status, total) : {table: '', worksheet: '', source: ''};
+  by_id(answer.refused || 'income').setAttribute('aria-invalid', String(!taxed));
+  const figure = taxed ? filing_figure(answer, status) : {table: '', worksheet: '', source: ''};
   by_id('table-tax').textContent = figure.table;
   by_id('worksheet-tax').textContent = figure.worksheet;
   by_id('filing-source').textContent = figure.source;
-  by_id('filing-figure').hidden = !taxed;
+  by_id('filing-figure').hidden = by_id('not-covered').hidden = !taxed;
+  by_id('taken-to').textContent = taxed ? taken_to(answer) : '';
+  by_id('taken-to').hidden = by_id('taken-to').textContent === '';
   const status_label = document.querySelector(`input[name="status"][value="${status}"]`);
-  by_id('print-summary').textContent = `Taxable income: ${typed}. Filing status: ` +
-    text_of(status_label.parentElement) + '.';
+  const gains = boxes.slice(1).filter((id) => typed[id].trim() !== '')
+    .map((id) => ` ${text_of(document.querySelector(`label[for="${id}"]`))}: ${typed[id]}.`);
+  by_id('print-summary').textContent = `Taxable income: ${typed.income}. Filing status: ` +
+    text_of(status_label.parentElement) + '.' + gains.join('');
   announce(taxed ? text_of(by_id('filing-figure')) + ' ' + answer.result
                  : answer.error);
 
-  const link = '#' + new URLSearchParams({income: typed, status});
+  const rows = module.schedule(status);
+  const steps = answer.worksheet === '' ? [] : worksheet_steps(answer, rows);
+  by_id('worksheet').hidden = steps.length === 0;
+  by_id('steps').replaceChildren(...steps.map((step) => {
+    const tr = document.createElement('tr');
+    tr.insertCell().textContent = step.name;
+    money_text(tr.insertCell(), money(step.amount)).dataset.label = 'Amount';
+    return tr;
+  }));
+
+  // The two amounts only where they are not 0, so that most links stay short.
+  const amounts = answer.taken_to.split(' ');
+  const params = {income: typed.income, status};
+  boxes.slice(1).forEach((id, i) => {
+    if (taxed && typed[id].trim() !== '' && cents(amounts[i + 1]) !== 0n) params[id] = typed[id];
+  });
+  const link = '#' + new URLSearchParams(params);
   history.replaceState(null, '', link);
   by_id('answer-link').href = link;
   by_id('link').hidden = !taxed;
 
-  const rows = module.schedule(status);
   const parts = taxed ? fill(rows, answer, total) : [];
   by_id('brackets').hidden = parts.length === 0;
   by_id('rows').replaceChildren(...parts.map((part) => {
@@ -149,12 +207,12 @@ function show(module, typed, status) {
   }
 }
 
-// The income and status a link holds after its "#", if any.
+// The boxes and status a link holds after its "#", if any.
 function linked() {
   const params = new URLSearchParams(location.hash.slice(1));
   const status = params.get('status');
-  return params.has('income') && Object.hasOwn(columns, status ?? 'single')
-    ? {income: params.get('income'), status: status ?? 'single'} : null;
+  if (!params.has('income') || !Object.hasOwn(columns, status ?? 'single')) return null;
+  return {typed: Object.fromEntries(boxes.map((id) => [id, params.get(id) ?? ''])), status: status ?? 'single'};
 }
 
 function cannot_run(error) {
@@ -169,16 +227,17 @@ function start() {
   const input = by_id('income');
   const button = by_id('work-out');
   const status = () => document.querySelector('input[name="status"]:checked').value;
+  const typed = () => Object.fromEntries(boxes.map((id) => [id, by_id(id).value]));
   let calculator = null;  // the module, once loaded
-  let answered = null;  // the text the answer shown is for
+  let answered = null;  // the texts the answer shown is for
   const answer = () => {
-    answered = input.value;
-    show(calculator, input.value, status());
+    answered = JSON.stringify(typed());
+    show(calculator, typed(), status());
   };
   const open_link = () => {
     const link = linked();
     if (link) {
-      input.value = link.income;
+      for (const id of boxes) by_id(id).value = link.typed[id];
       document.querySelector(`input[name="status"][value="${link.status}"]`).checked = true;
       answer();
     }
@@ -192,8 +251,8 @@ function start() {
     for (const radio of document.querySelectorAll('input[name="status"]')) {
       radio.addEventListener('change', () => input.value !== '' && answer());
     }
-    input.addEventListener('input', () => {
-      if (answered !== null && input.value !== answered) {
+    by_id('ask').addEventListener('input', () => {
+      if (answered !== null && JSON.stringify(typed()) !== answered) {
         answered = null;
         clear_answer();
       }
@@ -205,7 +264,8 @@ function start() {
       (navigator.clipboard ? navigator.clipboard.writeText(location.href) : Promise.reject())
         .then(said('Copied.'), said('Select the link and copy it.'));
     });
-    input.disabled = button.disabled = false;
+    for (const id of boxes) by_id(id).disabled = false;
+    button.disabled = false;
     by_id('starting').hidden = true;
     open_link();
     input.focus();
@@ -224,4 +284,4 @@ function start() {
 }
 
 if (typeof document === 'object') start();
-if (typeof module === 'object') module.exports = {fill, filing_figure, group};
+if (typeof module === 'object') module.exports = {fill, filing_figure, group, taken_to, worksheet_steps};

@@ -6,6 +6,8 @@
 #include <iosfwd>
 #include <string>
 
+#include <tax/filing_figure.hpp>
+
 namespace console {
 
 // Longest number accepted, so that an endless number cannot grow memory
@@ -33,10 +35,14 @@ enum class problem {
 // What the error line says `p` is: "the income is not a number", ...
 std::string words(problem p);
 
-// The income typed, or what was wrong with it.
+// The income typed, or what was wrong with it. With the double, the same
+// number exactly in whole cents, rounded halves up where it had more
+// decimals; past tax::max_cents it is one more, with its sign.
 struct reading {
   double income;
   console::problem problem;
+  tax::cents cents = 0;
+  bool whole_cents = true;  // whether `cents` is the number exactly
 };
 
 // Skips white space, then reads one number: an optional sign, digits with at
@@ -55,6 +61,9 @@ reading read_income(std::istream& in);
 // decimals, no grouping. Leaves `out` in that notation, as the program's
 // standard output stays for the rest of the run.
 std::ostream& write_amount(std::ostream& out, double amount);
+
+// Whole cents as the program prints money: "8850.00", "-0.05".
+std::string cents_text(tax::cents amount);
 
 // Writes the result line for `tax`: "\nYour 2008 tax is: $", the amount and
 // a line break, flushed.

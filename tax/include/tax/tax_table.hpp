@@ -29,7 +29,9 @@ struct table_row {
 // for NaN, there is no row.
 std::optional<table_row> table_row_of(double income, filing_status status);
 
-// The amount of that row; with one argument, the single filer's.
+// The amount of that row; with one argument, the single filer's. For the
+// figure a return enters, whatever the income, use filing_figure
+// (<tax/filing_figure.hpp>).
 std::optional<double> table_tax(double income, filing_status status);
 std::optional<double> table_tax(double income);
 
