@@ -261,22 +261,22 @@ void write_result(std::ostream& out, double tax) {
   write_amount(out << result_lead_in, tax) << std::endl;
 }
 
-std::string words(problem p) {
+std::string words(problem p, const std::string& what) {
   switch (p) {
     case problem::none:
       break;
     case problem::no_income:
       return "no income was entered";
     case problem::not_a_number:
-      return "the income is not a number";
+      return "the " + what + " is not a number";
     case problem::runs_into_other:
       return "the number runs into other characters";
     case problem::too_long:
-      return "the income is longer than " + std::to_string(max_number_length) + " characters";
+      return "the " + what + " is longer than " + std::to_string(max_number_length) + " characters";
     case problem::out_of_range:
-      return "the income is out of range";
+      return "the " + what + " is out of range";
     case problem::space_inside:
-      return "the income has a space inside it";
+      return "the " + what + " has a space inside it";
     case problem::second_number:
       return "the line holds a second number";
     case problem::line_too_long:
@@ -289,7 +289,7 @@ std::string words(problem p) {
   return "";
 }
 
-std::string refusal(problem p) { return words(p) + advice; }
+std::string refusal(problem p, const std::string& what) { return words(p, what) + advice; }
 
 int run(std::istream& in, std::ostream& out, std::ostream& err, read_error_check read_error) {
   out << prompt;

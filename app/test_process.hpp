@@ -32,6 +32,7 @@ struct child_options {
   stream_setup out = stream_setup::pipe;
   stream_setup err = stream_setup::pipe;
   std::vector<std::string> environment;  // "NAME=value" added to the child's
+  std::vector<std::string> arguments;    // after the program's name
   // The input is sent `repeat` times, then `tail`: a huge input need not be
   // held here, where the child's peak memory would count it from the fork.
   std::size_t repeat = 1;

@@ -55,8 +55,9 @@ void set_up_descriptor(int fd, stream_setup setup, int end) {
   }
 }
 
-[[noreturn]] void exec_program() {
-  const std::vector<std::string> command = program_command();
+[[noreturn]] void exec_program(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command = program_command();
+  command.insert(command.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv(command.size() + 1, nullptr);
   std::transform(command.begin(), command.end(), argv.begin(),
                  [](const std::string& word) { return const_cast<char*>(word.c_str()); });
@@ -126,7 +127,7 @@ child_result run_program(const std::string& input, const child_options& options)
     for (const std::string& setting : options.environment) {
       putenv(const_cast<char*>(setting.c_str()));
     }
-    exec_program();
+    exec_program(options.arguments);
   }
   close(in[0]);
   close(out[1]);
@@ -233,7 +234,7 @@ child_result run_in_terminal(const std::string& prompt, const std::string& typed
     close(master);
     close(slave);
     close(next_reader);
-    exec_program();
+    exec_program({});
   }
 
   // Whether the program has ended, leaving it to reap() to collect.

@@ -82,6 +82,9 @@ child_result run_program(const std::string& input, const child_options& options)
   startup.hStdOutput = out.handle();
   startup.hStdError = err.handle();
   std::string command_line = "\"" + program_command().front() + "\"";
+  for (const std::string& argument : options.arguments) {
+    command_line += " \"" + argument + "\"";  // the tests' own, without quotes in them
+  }
   PROCESS_INFORMATION process{};
   check(CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                        &startup, &process),

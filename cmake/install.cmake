@@ -34,14 +34,16 @@ function(tax2008_gzip target file)
 endfunction()
 
 if(TAX2008_BUILD_PROGRAM)
-  install(TARGETS tax2008 COMPONENT program)
-  configure_file(man/tax2008.1.in man/tax2008.1 @ONLY)
-  set(manual_page ${PROJECT_BINARY_DIR}/man/tax2008.1)
-  if(NOT WIN32)  # compressed, as Debian wants it
-    tax2008_gzip(tax2008_manual_page ${manual_page})
-    set(manual_page ${manual_page}.gz)
-  endif()
-  install(FILES ${manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
+  install(TARGETS tax2008 tax2008_batch_program COMPONENT program)
+  foreach(program IN ITEMS tax2008 tax2008-batch)
+    configure_file(man/${program}.1.in man/${program}.1 @ONLY)
+    set(manual_page ${PROJECT_BINARY_DIR}/man/${program}.1)
+    if(NOT WIN32)  # compressed, as Debian wants it
+      tax2008_gzip(${program}_manual_page ${manual_page})
+      set(manual_page ${manual_page}.gz)
+    endif()
+    install(FILES ${manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
+  endforeach()
 endif()
 
 install(TARGETS tax2008_tax EXPORT tax2008

@@ -36,12 +36,8 @@ struct answer {
 
 // Refuses the answer for what is in box `id`, named `name`, unless it was
 // refused already.
-void refuse(answer& a, const char* id, const char* name, std::string words) {
+void refuse(answer& a, const char* id, const char* name, const std::string& words) {
   if (a.refused.empty()) {
-    const std::size_t at = words.find("the income");
-    if (at != std::string::npos) {
-      words.replace(at, 10, "the amount");
-    }
     a.error = name + (": " + words);
     a.refused = id;
   }
@@ -54,7 +50,7 @@ console::reading read_box(const std::string& typed, const char* id, const char* 
   if (r.problem == console::problem::no_income) {
     r = {0.0, console::problem::none};
   } else if (r.problem != console::problem::none) {
-    refuse(a, id, name, console::refusal(r.problem));
+    refuse(a, id, name, console::refusal(r.problem, "amount"));
   }
   return r;
 }

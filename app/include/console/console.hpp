@@ -32,8 +32,9 @@ enum class problem {
   not_converted,    // the C library stopped short of the number's end
 };
 
-// What the error line says `p` is: "the income is not a number", ...
-std::string words(problem p);
+// What the error line says `p` is: "the income is not a number", ... For
+// another amount, `what` names it in place of the income.
+std::string words(problem p, const std::string& what = "income");
 
 // The income typed, or what was wrong with it. With the double, the same
 // number exactly in whole cents, rounded halves up where it had more
@@ -71,7 +72,7 @@ void write_result(std::ostream& out, double tax);
 
 // What the error line says after "tax2008: " when reading found `p`: the
 // problem and what to type instead.
-std::string refusal(problem p);
+std::string refusal(problem p, const std::string& what = "income");
 
 // Tells why reading stopped at the end of the input: an errno value when the
 // read failed, 0 at a plain end. A stream cannot tell the two apart itself.
