@@ -81,10 +81,8 @@ std::string converter::feed(std::string_view bytes, std::string& out) {
       }
       file_start_ = false;
       if (bom_seen_ > 0) {  // not a byte-order mark after all: its bytes are data
-        const std::string error = feed(std::string_view(bom, bom_seen_), out);
-        if (!error.empty()) {
-          return error;
-        }
+        fields_[0].append(bom, bom_seen_);
+        state_ = state::unquoted;
       }
     }
     if (cr_pending_) {
@@ -293,9 +291,9 @@ void converter::convert_row(std::string& out) {
   out += ",,,,";
   append_field(out, reason_);
   out += '\n';
-  if (totals_.refused++ == 0) {
-    totals_.first_refused_line = row_line_;
-    totals_.first_reason = reason_;
+  ++totals_.refused;
+  if (totals_.first_refused.size() < refusals_kept) {
+    totals_.first_refused.push_back({row_line_, reason_});
   }
 }
 

@@ -132,7 +132,8 @@ int main(int argc, char** argv) {
   if (totals.refused > 0) {
     return fail(std::to_string(totals.refused) + " of " + std::to_string(totals.rows) +
                 " rows refused; the first, " + first_refused_in + " line " +
-                std::to_string(totals.first_refused_line) + ": " + totals.first_reason);
+                std::to_string(totals.first_refused[0].line) + ": " +
+                totals.first_refused[0].reason);
   }
   return 0;
 }

@@ -27,7 +27,7 @@ converted convert(const std::string& csv, std::size_t piece) {
   }
   r.rows = c.totals().rows;
   r.refused = c.totals().refused;
-  r.first_line = c.totals().first_refused_line;
+  r.first_line = c.totals().first_refused.empty() ? 0 : c.totals().first_refused[0].line;
   return r;
 }
 
@@ -85,6 +85,16 @@ TEST(Batch, TrickyFiles) {
        "line 3: a quoted field is not closed", 0, 0},
       {"income,status\n50000,single\n", "", "no taxable_income column in the header", 0, 0},
       {"", "", "no header row", 0, 0},
+      // Half a byte-order mark is data; so is a CR alone.
+      {"\xEF\xBBtaxable_income\n5\n", "", "no taxable_income column in the header", 0, 0},
+      {"income\r\n5\r\n", "", "no taxable_income column in the header", 0, 0},
+      {"taxable_income,note,capital_gain\n5,a\rb,\"1\n2\"\r\n5,\"x\",\r",
+       "taxable_income,note,capital_gain" + added +
+           "5,\"a\rb\",\"1\n2\",,,,capital_gain: the amount holds more than one line\n"
+           "5,x,,1.00,0.50,table,\n",
+       "", 1, 2},
+      {"taxable_income\n" + std::string(batch::max_field_length + 1, '5'),
+       "taxable_income" + added, "line 2: a field is longer than 1 MiB", 0, 0},
   };
   for (const auto& c : cases) {
     for (const std::size_t piece : {c.in.size() + 1, std::size_t{1}}) {

@@ -205,9 +205,13 @@ TEST(ReadIncome, CentsFromTheDigits) {
 }
 
 TEST(CentsText, AsTheProgramPrintsMoney) {
-  const std::pair<tax::cents, std::string> cases[] = {
-      {885000, "8850.00"}, {5, "0.05"}, {-5, "-0.05"}, {0, "0.00"}, {1234, "12.34"},
-      {tax::max_cents, "999999999999999.99"}, {INT64_MIN, "-92233720368547758.08"}};
+  const std::pair<tax::cents, std::string> cases[] = {{885000, "8850.00"},
+                                                      {5, "0.05"},
+                                                      {-5, "-0.05"},
+                                                      {0, "0.00"},
+                                                      {1234, "12.34"},
+                                                      {tax::max_cents, "999999999999999.99"},
+                                                      {INT64_MIN, "-92233720368547758.08"}};
   for (const auto& [cents, text] : cases) {
     EXPECT_EQ(console::cents_text(cents), text);
   }

@@ -2,6 +2,7 @@
 // Drives the real tax2008-batch executable: files, standard input, options,
 // exit statuses and write errors.
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,9 +22,20 @@ std::string file(const std::string& name, const std::string& text) {
   return path;
 }
 
+std::string contents(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 TEST(Batch, ThroughAProcess) {
   const std::string first = file("first.csv", header + "\nr1,50000,single,5000\n");
   const std::string other = file("other.csv", "taxable_income\n5\n");
+  std::string many;
+  std::string many_out;
+  for (int i = 0; i < 5000; ++i) {
+    many += "50000\n";
+    many_out += "50000,8850.00,8843.75,table,\n";
+  }
   const std::string open_quote = file("open.csv", header + "\nr1,50000,single,5000\n\"r2,5\n");
   const struct {
     std::vector<std::string> arguments;
@@ -56,6 +68,17 @@ TEST(Batch, ThroughAProcess) {
        header + added + r1,
        "tax2008-batch: no-such.csv: No such file or directory\n",
        1},
+      // The page's tests read the same pair of files.
+      {{TAX2008_BATCH_CASES},
+       "",
+       contents(TAX2008_BATCH_EXPECTED),
+       "tax2008-batch: 6 of 15 rows refused; the first, " TAX2008_BATCH_CASES
+       " line 9: the number runs into other characters\n",
+       1},
+      // Past one block of output, and a file that cannot be read.
+      {{"--", first}, "", header + added + r1, "", 0},
+      {{}, "taxable_income\n" + many, "taxable_income" + added + many_out, "", 0},
+      {{"/"}, "", "", "tax2008-batch: /: Is a directory\n", 1},
       {{"--version"}, "", "tax2008-batch " TAX2008_VERSION "\n", "", 0},
       {{"--bogus"}, "", "", "tax2008-batch: unknown option --bogus; see tax2008-batch --help\n", 1},
   };

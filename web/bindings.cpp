@@ -4,6 +4,7 @@
 // beside its answer.
 #include <emscripten/bind.h>
 
+#include <batch/batch.hpp>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -140,9 +141,53 @@ emscripten::val schedule(const std::string& status_name) {
   return rows;
 }
 
+// One CSV file through the batch converter, in the page's worker: bytes in,
+// bytes out, never decoded on the way. A worker converts one file, so the
+// converter is the worker's one.
+batch::converter& converter() {
+  static batch::converter c;
+  return c;
+}
+std::string converted;
+
+void batch_start() { converter().start_file(); }
+std::string batch_feed(const std::string& bytes) { return converter().feed(bytes, converted); }
+std::string batch_finish() { return converter().finish(converted); }
+
+// What is converted so far, taken.
+emscripten::val batch_take() {
+  const emscripten::val bytes =
+      emscripten::val(emscripten::typed_memory_view(converted.size(), converted.data()))
+          .call<emscripten::val>("slice");
+  converted.clear();
+  return bytes;
+}
+
+// {rows, refused, first: [{line, reason}, ...]}
+emscripten::val batch_totals() {
+  const batch::totals& t = converter().totals();
+  emscripten::val result = emscripten::val::object();
+  result.set("rows", static_cast<double>(t.rows));
+  result.set("refused", static_cast<double>(t.refused));
+  emscripten::val first = emscripten::val::array();
+  for (const batch::refusal& r : t.first_refused) {
+    emscripten::val row = emscripten::val::object();
+    row.set("line", static_cast<double>(r.line));
+    row.set("reason", r.reason);
+    first.call<void>("push", row);
+  }
+  result.set("first", first);
+  return result;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(tax2008) {
+  emscripten::function("batch_start", &batch_start);
+  emscripten::function("batch_feed", &batch_feed);
+  emscripten::function("batch_finish", &batch_finish);
+  emscripten::function("batch_take", &batch_take);
+  emscripten::function("batch_totals", &batch_totals);
   using emscripten::value_object;
   value_object<answer>("Answer")
       .field("result", &answer::result)

@@ -17,6 +17,7 @@ const zlib = require('zlib');
 const {spawn} = require('child_process');
 const modules = path.join(__dirname, 'node_modules');
 const chromium = process.env.TAX2008_CHROMIUM || '/usr/bin/chromium';  // as the build found it, or Debian's
+const batch_dir = path.join(__dirname, '..', 'app', 'testdata');  // tax2008-batch's cases, and its output
 
 const [site_dir, out, engine] = process.argv.slice(2).map((arg, i) => i < 2 ? path.resolve(arg) : arg);
 const advice = '; type a plain number such as 50000 or 50000.00, without spaces, commas or a dollar sign';
@@ -54,6 +55,9 @@ const states = [
    shows: {figure: '$4,470.50', worksheet: 14, box: '35000', checked: 'single'}},
   {name: 'decimals', open: 'index.html#income=357700.105', shows: {figure: '$103,791.79',
    taken_to: 'Amounts are taken to the cent, halves up: the taxable income as $357,700.11.'}},
+  {name: 'batch', upload: 'batch_cases.csv', axe: true, screenshot: true,
+   shows: {summary: /^batch_cases\.csv: 9 rows answered, 6 refused\. The first refused: line 9, the number runs into other characters; line 10,/,
+           download: 'batch_cases-tax2008.csv'}},
   {name: 'linked', open: 'index.html#income=50000&status=married-jointly', screenshot: true,
    shows: {box: '50000', checked: 'married-jointly', result: jointly, figure: '$6,701'}},
   {name: 'printed', print: true, shows: {result: jointly}},
@@ -70,6 +74,53 @@ const states = [
    shows: {error: /^This browser cannot run the calculator: it needs WebAssembly/, disabled: true}},
 ];
 
+// Chooses `file` for the batch section, waits for the download and returns
+// its bytes, with what the progress bar showed on the way.
+async function convert(driver, file, unreadable = false, read = true) {
+  await driver.upload('#batch-file', file);
+  const start = Date.now();
+  const seen = new Set();
+  for (let i = 0; i < 600; ++i) {
+    const now = await driver.eval(() => ({shown: !document.getElementById('batch-download').hidden,
+      working: document.getElementById('batch-summary').textContent.startsWith('Working out'),
+      progress: document.getElementById('batch-progress').value}));
+    seen.add(now.progress);
+    if (now.shown || !now.working) break;
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  const seconds = (Date.now() - start) / 1000;
+  if (unreadable || !read || !(await driver.eval(() => !document.getElementById('batch-download').hidden))) {
+    return {bytes: [], progress: seen.size, seconds};
+  }
+  // XMLHttpRequest: WebKit fetches no blob: URL on a page from file://.
+  const bytes = await driver.eval(() => new Promise((resolve, reject) => {
+    const request = new XMLHttpRequest();
+    request.open('GET', document.getElementById('batch-download').href);
+    request.responseType = 'arraybuffer';
+    request.onload = () => resolve(Array.from(new Uint8Array(request.response)));
+    request.onerror = () => reject(new Error('cannot read the download'));
+    request.send();
+  }));
+  return {bytes, progress: seen.size, seconds};
+}
+
+// A million rows through the batch section, over http: prints how long they
+// took and how many places the progress bar showed on the way.
+async function million(driver, folder) {
+  const file = path.join(os.tmpdir(), 'tax2008-million.csv');
+  const rows = ['taxable_income,status,qualified_dividends'];
+  for (let i = 1; i <= 1000000; ++i) rows.push(`${(i * 0.25) % 250000},single,${i % 5 ? '' : 1000}`);
+  fs.writeFileSync(file, rows.join('\n') + '\n');
+  await driver.open(folder + 'index.html');
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  const {progress, seconds} = await convert(driver, file, false, false);
+  const summary = await driver.eval(() => document.getElementById('batch-summary').textContent);
+  fs.rmSync(file);
+  console.log(`${engine}: 1000000 rows in ${seconds.toFixed(1)} s, ` +
+              `the progress bar at ${progress} places; ${summary}`);
+  assert.match(summary, /^tax2008-million\.csv: 1000000 rows answered, 0 refused\.$/);
+}
+
 // What the page shows, read inside it.
 function probe() {
   const by_id = (id) => document.getElementById(id);
@@ -85,6 +136,7 @@ function probe() {
     result: shown('result'), error: shown('error'), figure: shown('table-tax') + shown('worksheet-tax'),
     total_tax: shown('total-tax'), hash: location.hash, box: by_id('income').value,
     worksheet: rendered(by_id('worksheet')) ? by_id('worksheet').querySelectorAll('tr').length : 0,
+    summary: shown('batch-summary'), download: rendered(by_id('batch-download')) ? by_id('batch-download').download : '',
     taken_to: shown('taken-to'), invalid: document.querySelector('[aria-invalid="true"]')?.id ?? '',
     focused: document.activeElement.id, disabled: by_id('income').disabled,
     checked: document.querySelector('input[name="status"]:checked').value,
@@ -175,6 +227,7 @@ async function puppeteer_driver(dark) {
       await page.keyboard.press('Backspace');
     },
     click: (selector) => page.click(selector),
+    upload: async (selector, file) => (await page.$(selector)).uploadFile(file),
     width: (width) => page.setViewport({width, height: 800}),
     screenshot: (file) => page.screenshot({path: file, fullPage: true}),
     print: async (file) => {
@@ -231,6 +284,7 @@ async function webkit_driver(dark) {
       {text: text + (enter ? '\uE007' : '')}),
     clear: async () => call('POST', `${at}/element/${await element('#income')}/clear`, {}),
     click: async (selector) => call('POST', `${at}/element/${await element(selector)}/click`, {}),
+    upload: async (selector, file) => call('POST', `${at}/element/${await element(selector)}/value`, {text: file}),
     width: async (width) => {
       await call('POST', `${at}/window/rect`, {width, height: 800});
       const inner = await run(() => innerWidth);  // the window's frame takes its share
@@ -263,12 +317,27 @@ async function run_states(driver, folder, theme) {
     for (const step of [state, state.then ?? {}]) {
       if (step.type !== undefined) await driver.type(step.type, state.enter !== false, step.box ?? 'income');
     }
+    // WebKit's worker cannot read a file chosen on a page from file://: the page must say so.
+    const no_worker = Boolean(state.upload) && engine === 'webkit' && folder.startsWith('file:');
+    let converted = null;
+    let failed = null;
+    if (state.upload) {
+      converted = await convert(driver, path.join(batch_dir, state.upload), no_worker)
+        .catch((error) => { failed = error; });
+    }
     const shown = await driver.eval(probe);
+    const shows = no_worker ? {summary: /^batch_cases\.csv could not be worked out: NotReadableError/}
+                            : state.shows;
     try {
+      if (failed) throw failed;
       if (state.name !== 'no-webassembly') assert.deepStrictEqual(driver.errors, [], 'errors logged');
-      for (const [key, want] of Object.entries(state.shows)) {
-        if (want instanceof RegExp) assert.match(shown[key], want, key);
+      for (const [key, want] of Object.entries(shows)) {
+        if (want instanceof RegExp) assert.match(shown[key], want, `${key}: ${shown[key]}`);
         else assert.deepStrictEqual(shown[key], want, key);
+      }
+      if (converted && !no_worker) {
+        const want = fs.readFileSync(path.join(batch_dir, state.upload.replace(/\.csv$/, '.expected.csv')));
+        assert.ok(Buffer.from(converted.bytes).equals(want), 'the download differs from tax2008-batch\'s output');
       }
       if (state.announced) {
         assert.notStrictEqual(shown.announcement, previous.announcement, 'announced again');
@@ -341,6 +410,7 @@ async function main() {
       const driver = await (engine === 'webkit' ? webkit_driver : puppeteer_driver)(theme === 'dark');
       try {
         for (const folder of folders) failures += await run_states(driver, folder, theme);
+        if (engine === 'chromium' && theme === 'light') await million(driver, folders[0]);
       } finally {
         await driver.close();
       }

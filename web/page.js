@@ -223,6 +223,104 @@ function cannot_run(error) {
   announce(by_id('error').textContent);
 }
 
+// The batch worker's code, run from a Blob URL with the module's own source
+// before it: a page opened from file:// can start no worker from a file, and
+// such a worker can load no script.
+function batch_worker() {
+  postMessage({started: true});
+  const convert = async (file) => {
+    const job = await tax2008();
+    job.batch_start();
+    const parts = [];
+    let read = 0;
+    let error = '';
+    const reader = file.stream().getReader();
+    for (let piece = await reader.read(); !piece.done && error === ''; piece = await reader.read()) {
+      error = job.batch_feed(piece.value);
+      parts.push(job.batch_take());
+      read += piece.value.length;
+      postMessage({progress: read / file.size});
+    }
+    if (error === '') error = job.batch_finish();
+    parts.push(job.batch_take());
+    postMessage({result: new Blob(parts, {type: 'text/csv'}), totals: job.batch_totals(), error});
+  };
+  onmessage = ({data: file}) => convert(file).catch((error) => postMessage({failed: String(error)}));
+}
+
+// What the summary says of a file's `totals` and `error`.
+function batch_summary(name, {totals, error}) {
+  const rows = (n) => n === 1 ? '1 row' : `${n} rows`;
+  const said = [`${name}: ${rows(totals.rows - totals.refused)} answered, ${totals.refused} refused.`];
+  if (totals.first.length > 0) {
+    said.push((totals.refused > totals.first.length ? 'The first refused: ' : 'Refused: ') +
+              totals.first.map(({line, reason}) => `line ${line}, ${reason}`).join('; ') + '.');
+  }
+  if (error) said.push(`The file stopped there: ${error}.`);
+  return said.join(' ');
+}
+
+function start_batch() {
+  const chosen = by_id('batch-file');
+  const section = by_id('batch');
+  const progress = by_id('batch-progress');
+  const download = by_id('batch-download');
+  let worker = null;
+  const convert = (file) => {
+    if (!file) return;
+    worker?.terminate();
+    const source = `var _scriptDir;\nconst tax2008 = (${tax2008});\n(${batch_worker})();\n`;
+    const url = URL.createObjectURL(new Blob([source], {type: 'text/javascript'}));
+    worker = new Worker(url);
+    URL.revokeObjectURL(url);
+    if (download.href) URL.revokeObjectURL(download.href);
+    download.hidden = true;
+    progress.hidden = false;
+    progress.value = 0;
+    by_id('batch-summary').textContent = `Working out ${file.name}…`;
+    worker.onerror = (event) => {
+      progress.hidden = true;
+      by_id('batch-summary').textContent =
+        `${file.name} could not be worked out: ${event.message.replace(/\.$/, '')}.`;
+    };
+    // Some engines start no worker from a Blob on a page opened from the disk,
+    // and say nothing: say it here.
+    const silent = setTimeout(() => {
+      progress.hidden = true;
+      by_id('batch-summary').textContent = 'This browser cannot start the work on a file for a ' +
+        'page opened from the disk. Open the page from a web server, or use tax2008-batch.';
+    }, 5000);
+    worker.onmessage = ({data}) => {
+      clearTimeout(silent);
+      if (data.started) return;
+      if (data.failed) {
+        worker.onerror({message: data.failed});
+        return;
+      }
+      if (data.progress !== undefined) {
+        progress.value = data.progress;
+        return;
+      }
+      progress.hidden = true;
+      by_id('batch-summary').textContent = batch_summary(file.name, data);
+      download.href = URL.createObjectURL(data.result);
+      download.download = file.name.replace(/\.csv$/i, '') + '-tax2008.csv';
+      download.textContent = `Download ${download.download}`;
+      download.hidden = false;
+      worker.terminate();
+      worker = null;
+    };
+    worker.postMessage(file);
+  };
+  chosen.addEventListener('change', () => convert(chosen.files[0]));
+  section.addEventListener('dragover', (event) => event.preventDefault());
+  section.addEventListener('drop', (event) => {
+    event.preventDefault();
+    convert(event.dataTransfer.files[0]);
+  });
+  chosen.disabled = false;
+}
+
 function start() {
   const input = by_id('income');
   const button = by_id('work-out');
@@ -266,6 +364,7 @@ function start() {
     });
     for (const id of boxes) by_id(id).disabled = false;
     button.disabled = false;
+    start_batch();
     by_id('starting').hidden = true;
     open_link();
     input.focus();
@@ -284,4 +383,4 @@ function start() {
 }
 
 if (typeof document === 'object') start();
-if (typeof module === 'object') module.exports = {fill, filing_figure, group, taken_to, worksheet_steps};
+if (typeof module === 'object') module.exports = {batch_summary, fill, filing_figure, group, taken_to, worksheet_steps};

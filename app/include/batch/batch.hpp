@@ -18,13 +18,21 @@ namespace batch {
 // bound.
 constexpr std::size_t max_field_length = std::size_t{1} << 20;
 
+// A refused row: the line it began on, and why.
+struct refusal {
+  long line;
+  std::string reason;
+};
+
 // How the rows went.
 struct totals {
   long rows = 0;
   long refused = 0;
-  long first_refused_line = 0;  // the line its row began on
-  std::string first_reason;
+  std::vector<refusal> first_refused;  // the first few
 };
+
+// How many refused rows totals keeps.
+constexpr std::size_t refusals_kept = 5;
 
 // CSV of returns in, CSV with their tax out, fed in pieces of any size (a
 // file read in blocks, a browser's chunks). The first row of each file is its
