@@ -43,6 +43,8 @@ int fail(const std::string& what) {
 
 std::string reason(int error) { return error != 0 ? std::strerror(error) : "failed"; }
 
+int write_failed() { return fail("cannot write to standard output: " + reason(errno)); }
+
 // Writes and empties `out`; false where standard output failed.
 bool flush(std::string& out) {
   const bool written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
@@ -65,15 +67,9 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (options && arg == "--") {
       options = false;
-    } else if (options && arg == "--help") {
-      return std::fputs(usage, stdout) >= 0 && std::fflush(stdout) == 0
-                 ? 0
-                 : fail("cannot write to standard output: " + reason(errno));
-    } else if (options && arg == "--version") {
-      return std::fputs("tax2008-batch " TAX2008_VERSION "\n", stdout) >= 0 &&
-                     std::fflush(stdout) == 0
-                 ? 0
-                 : fail("cannot write to standard output: " + reason(errno));
+    } else if (options && (arg == "--help" || arg == "--version")) {
+      std::string text = arg == "--help" ? usage : "tax2008-batch " TAX2008_VERSION "\n";
+      return flush(text) && std::fflush(stdout) == 0 ? 0 : write_failed();
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       return fail("unknown option " + arg + "; see tax2008-batch --help");
     } else {
@@ -105,7 +101,7 @@ int main(int argc, char** argv) {
       }
       error = converter.feed(std::string_view(block.data(), got), out);
       if (out.size() >= block.size() && !flush(out)) {
-        return fail("cannot write to standard output: " + reason(errno));
+        return write_failed();
       }
     }
     const int read_error = std::ferror(in) != 0 ? errno : 0;
@@ -116,7 +112,7 @@ int main(int argc, char** argv) {
       std::fclose(in);
     }
     if (!flush(out) || std::fflush(stdout) != 0) {
-      return fail("cannot write to standard output: " + reason(errno));
+      return write_failed();
     }
     if (read_error != 0) {
       return fail(shown + ": " + reason(read_error));

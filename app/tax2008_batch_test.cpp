@@ -100,12 +100,18 @@ TEST(Batch, WriteErrors) {
   if (!have_posix) {
     GTEST_SKIP() << "needs POSIX: /dev/full";
   }
+  std::string rows = "taxable_income\n";
+  for (int i = 0; i < 5000; ++i) {
+    rows += "50000\n";  // past one block of output
+  }
   for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{}, std::vector<std::string>{"--help"}}) {
+       {std::vector<std::string>{}, std::vector<std::string>{"--help"},
+        std::vector<std::string>{"-"}}) {
     child_options options;
     options.out = stream_setup::dev_full;
     options.arguments = arguments;
-    const child_result r = run_program("taxable_income\n50000\n", options);
+    const child_result r =
+        run_program(arguments.empty() ? "taxable_income\n50000\n" : rows, options);
     EXPECT_EQ(r.err, "tax2008-batch: cannot write to standard output: No space left on device\n");
     EXPECT_EQ(r.exit_status, 1);
   }
