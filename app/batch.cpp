@@ -72,8 +72,7 @@ void converter::start_file() {
 }
 
 std::string converter::feed(std::string_view bytes, std::string& out) {
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const char c = bytes[i];
+  for (const char c : bytes) {
     if (file_start_) {
       if (bom_seen_ < 3 && c == bom[bom_seen_]) {
         file_start_ = ++bom_seen_ < 3;
@@ -88,7 +87,7 @@ std::string converter::feed(std::string_view bytes, std::string& out) {
     if (cr_pending_) {
       cr_pending_ = false;
       if (c == '\n') {
-        const std::string error = end_row(out);
+        std::string error = end_row(out);
         if (!error.empty()) {
           return error;
         }
@@ -143,7 +142,7 @@ std::string converter::feed(std::string_view bytes, std::string& out) {
     } else if (c == '\r') {
       cr_pending_ = true;
     } else if (c == '\n') {
-      const std::string error = end_row(out);
+      std::string error = end_row(out);
       if (!error.empty()) {
         return error;
       }

@@ -37,11 +37,13 @@ const char usage[] =
 
 int fail(const std::string& what) {
   const std::string line = "tax2008-batch: " + what + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  (void)std::fwrite(line.data(), 1, line.size(), stderr);  // nothing to tell of a failure
   return 1;
 }
 
 std::string reason(int error) { return error != 0 ? std::strerror(error) : "failed"; }
+
+int fail(const std::string& file, const std::string& why) { return fail(file + ": " + why); }
 
 int write_failed() { return fail("cannot write to standard output: " + reason(errno)); }
 
@@ -90,7 +92,7 @@ int main(int argc, char** argv) {
     std::FILE* in = standard_input ? stdin : std::fopen(name.c_str(), "rb");
     if (in == nullptr) {
       flush(out);
-      return fail(shown + ": " + reason(errno));
+      return fail(shown, reason(errno));
     }
     converter.start_file();
     std::string error;
@@ -109,16 +111,16 @@ int main(int argc, char** argv) {
       error = converter.finish(out);
     }
     if (!standard_input) {
-      std::fclose(in);
+      (void)std::fclose(in);  // read only: its data are in
     }
     if (!flush(out) || std::fflush(stdout) != 0) {
       return write_failed();
     }
     if (read_error != 0) {
-      return fail(shown + ": " + reason(read_error));
+      return fail(shown, reason(read_error));
     }
     if (!error.empty()) {
-      return fail(shown + ": " + error);
+      return fail(shown, error);
     }
     if (first_refused_in.empty() && converter.totals().refused > 0) {
       first_refused_in = shown;

@@ -93,8 +93,8 @@ TEST(Batch, TrickyFiles) {
            "5,\"a\rb\",\"1\n2\",,,,capital_gain: the amount holds more than one line\n"
            "5,x,,1.00,0.50,table,\n",
        "", 1, 2},
-      {"taxable_income\n" + std::string(batch::max_field_length + 1, '5'),
-       "taxable_income" + added, "line 2: a field is longer than 1 MiB", 0, 0},
+      {"taxable_income\n" + std::string(batch::max_field_length + 1, '5'), "taxable_income" + added,
+       "line 2: a field is longer than 1 MiB", 0, 0},
   };
   for (const auto& c : cases) {
     for (const std::size_t piece : {c.in.size() + 1, std::size_t{1}}) {

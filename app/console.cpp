@@ -109,7 +109,7 @@ void to_cents(const decimal& d, reading& r) {
     for (long i = 0; i < whole; ++i) {
       c = c * 10 + (i < static_cast<long>(digits.size()) ? digits[i] - '0' : 0);
     }
-    const std::size_t kept = static_cast<std::size_t>(whole);
+    const auto kept = static_cast<std::size_t>(whole);
     if (kept < digits.size()) {
       c += digits[kept] >= '5' ? 1 : 0;
       r.whole_cents = digits.find_first_not_of('0', kept) == std::string::npos;

@@ -17,7 +17,7 @@ const std::string added = ",tax,schedule_tax,method,error\n";
 const std::string r1 = "r1,50000,single,5000,8350.00,8843.75,capital-gain-worksheet,\n";
 
 std::string file(const std::string& name, const std::string& text) {
-  const std::string path = std::string(TAX2008_TEST_DIR) + "/" + name;
+  std::string path = std::string(TAX2008_TEST_DIR) + "/" + name;
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }

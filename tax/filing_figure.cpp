@@ -11,7 +11,7 @@
 namespace tax {
 namespace {
 
-constexpr cents table_limit_cents = 100000 * 100;
+constexpr cents table_limit_cents = cents{100000} * 100;
 
 // The schedule's stored doubles are whole cents and whole per cents.
 cents cents_of(double dollars) { return std::llround(dollars * 100); }
@@ -24,7 +24,8 @@ cent_hundredths tax_on(cents income, filing_status status) {
   }
   if (income < table_limit_cents) {
     // The Table's rows begin at whole dollars, so the whole dollars pick it.
-    const std::optional<double> dollars = table_tax(static_cast<double>(income / 100), status);
+    const cents whole_dollars = income / 100;
+    const std::optional<double> dollars = table_tax(static_cast<double>(whole_dollars), status);
     return static_cast<cent_hundredths>(*dollars) * 10000;
   }
   const schedule& brackets = schedule_of(status);

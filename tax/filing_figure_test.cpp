@@ -42,23 +42,22 @@ TEST(FilingFigure, ExactFractions) {
 // The worked rows, as a return shows them, and the steps of one.
 TEST(FilingFigure, WorkedRows) {
   const struct {
-    tax::cents income;
+    tax::cents income, dividends, gain, tax;
     filing_status status;
-    tax::cents dividends, gain, tax;
     method how;
   } rows[] = {
-      {5000000, filing_status::single, 500000, 0, 835000, method::capital_gain_worksheet},
-      {3500000, filing_status::single, 300000, 200000, 447050, method::capital_gain_worksheet},
-      {3000000, filing_status::single, 3000000, 0, 0, method::capital_gain_worksheet},
-      {8000000, filing_status::married_filing_jointly, 1000000, 1500000, 968600,
+      {5000000, 500000, 0, 835000, filing_status::single, method::capital_gain_worksheet},
+      {3500000, 300000, 200000, 447050, filing_status::single, method::capital_gain_worksheet},
+      {3000000, 3000000, 0, 0, filing_status::single, method::capital_gain_worksheet},
+      {8000000, 1000000, 1500000, 968600, filing_status::married_filing_jointly,
        method::capital_gain_worksheet},
-      {15000000, filing_status::head_of_household, 200000, 4000000, 2836250,
+      {15000000, 200000, 4000000, 2836250, filing_status::head_of_household,
        method::capital_gain_worksheet},
-      {4000000, filing_status::married_filing_separately, 0, -300000, 635000, method::table},
-      {35770010, filing_status::single, 0, 0, 10379179, method::tax_computation_worksheet},
-      {16455050, filing_status::single, 0, 0, 4005242, method::tax_computation_worksheet},
-      {5000000, filing_status::single, 0, 0, 885000, method::table},
-      {-100, filing_status::single, 0, 0, 0, method::table},
+      {4000000, 0, -300000, 635000, filing_status::married_filing_separately, method::table},
+      {35770010, 0, 0, 10379179, filing_status::single, method::tax_computation_worksheet},
+      {16455050, 0, 0, 4005242, filing_status::single, method::tax_computation_worksheet},
+      {5000000, 0, 0, 885000, filing_status::single, method::table},
+      {-100, 0, 0, 0, filing_status::single, method::table},
   };
   for (const auto& row : rows) {
     const tax::figure f = tax::filing_figure(row.income, row.status, row.dividends, row.gain);

@@ -55,7 +55,7 @@ class converter {
   // At the end of a file: its last row, or why the file is malformed.
   std::string finish(std::string& out);
 
-  const batch::totals& totals() const { return totals_; }
+  [[nodiscard]] const batch::totals& totals() const { return totals_; }
 
  private:
   // The reader reads from a field in place, through one stream made once.
